@@ -1,0 +1,72 @@
+# The Windows build: programs, and tests that run under Wine.
+enable_language(RC)
+
+# Japanese texts are UTF-8 in the sources and Shift-JIS (code page 932) in the program.
+add_compile_options(
+  $<$<COMPILE_LANGUAGE:C,CXX>:-finput-charset=UTF-8>
+  $<$<COMPILE_LANGUAGE:C,CXX>:-fexec-charset=CP932>)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+# qv_portable was declared before these options; give it the same code page.
+target_compile_options(qv_portable PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
+
+add_library(qv_runtime STATIC
+  runtime/MbcsText.cpp
+  runtime/SystemErrorText.cpp)
+target_include_directories(qv_runtime PUBLIC ${CMAKE_SOURCE_DIR})
+
+add_library(qv_textfile STATIC
+  textfile/TextFile.cpp
+  textfile/LockPool.cpp)
+target_link_libraries(qv_textfile PUBLIC qv_portable qv_runtime)
+
+add_library(qv_convert STATIC
+  convert/Conversion.cpp)
+target_link_libraries(qv_convert PUBLIC qv_textfile qv_portable qv_runtime)
+
+add_executable(quorvel-convert quorvel/ConvertTool.cpp)
+target_link_libraries(quorvel-convert PRIVATE qv_convert)
+
+# Benchmark program; bench/run.sh builds and drives it.
+add_executable(bench_convert EXCLUDE_FROM_ALL bench/bench_convert.cpp)
+target_link_libraries(bench_convert PRIVATE qv_convert psapi)
+
+if(BUILD_TESTING)
+  set(WINE_PREFIX_DIR ${CMAKE_BINARY_DIR}/wine/prefix)
+  set(WINE_REG_FILE ${CMAKE_SOURCE_DIR}/cmake/wine-prefix.reg)
+  set(WINE_KEEPER ${CMAKE_BINARY_DIR}/bin/wine-keeper.exe)
+  configure_file(cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY
+    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+
+  add_executable(wine-keeper tools/wine-keeper.c)
+  # One Wine session for the whole ctest run: without it every test waits for
+  # Wine's background processes to let go of ctest's output pipe.
+  add_test(NAME wine_start COMMAND ${CMAKE_BINARY_DIR}/wine-run.sh --start)
+  add_test(NAME wine_stop COMMAND ${CMAKE_BINARY_DIR}/wine-run.sh --stop)
+  set_tests_properties(wine_start PROPERTIES FIXTURES_SETUP WINE)
+  set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP WINE)
+
+  add_library(qv_testsupport STATIC tests/support/TestFiles.cpp tests/support/MessageBoxWatcher.cpp)
+  target_link_libraries(qv_testsupport PUBLIC qv_runtime GTest::gtest)
+
+  function(quorvel_test name)
+    add_executable(${name} ${ARGN})
+    target_link_libraries(${name} PRIVATE qv_testsupport GTest::gtest_main)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED WINE TIMEOUT 300)
+  endfunction()
+
+  quorvel_test(test_portable tests/PanoseFilterTests.cpp tests/TextTranslationTests.cpp)
+  target_link_libraries(test_portable PRIVATE qv_portable)
+  quorvel_test(test_textfile tests/TextFileTests.cpp)
+  target_link_libraries(test_textfile PRIVATE qv_textfile)
+  add_dependencies(test_textfile textfile-child)
+  quorvel_test(test_conversion tests/ConversionTests.cpp)
+  target_link_libraries(test_conversion PRIVATE qv_convert)
+  quorvel_test(test_convert_tool tests/ConvertToolTests.cpp)
+  add_dependencies(test_convert_tool quorvel-convert)
+
+  # A child program for the tests of running out of locks and of the exit write-out.
+  add_executable(textfile-child tests/support/TextFileChild.cpp)
+  target_link_libraries(textfile-child PRIVATE qv_textfile)
+endif()

@@ -1,0 +1,54 @@
+// The conversion command: one source RTF file into one destination folder,
+// every panose group replaced by a space.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+struct HWND__;
+typedef HWND__* HWND;
+
+// The caption of the program's own message boxes.
+inline constexpr char kApplicationTitle[] = "Quorvel for Word97";
+
+struct ConversionRequest {
+  std::string sourcePath;        // full path of the source file; empty: nothing selected
+  std::string destinationFolder; // a drive root keeps its backslash (D:\)
+  bool appendSuffix = false;
+  std::string suffix;            // appended after the extension, unchanged
+};
+
+// How a conversion talks to its user.
+class ConversionDialogs {
+public:
+  virtual ~ConversionDialogs() = default;
+  // The destination exists: may it be replaced?
+  virtual bool ConfirmOverwrite(const std::string& destinationPath) = 0;
+  // The conversion failed; the message names the file and the reason.
+  virtual void ShowFailure(const std::string& message) = 0;
+};
+
+enum class ConversionOutcome { kNothingSelected, kDeclined, kConverted, kFailed };
+
+struct ConversionResult {
+  ConversionOutcome outcome = ConversionOutcome::kNothingSelected;
+  std::string destinationPath;
+  std::string failureMessage;  // also passed to ShowFailure
+  uint64_t groupsRemoved = 0;
+};
+
+// The destination folder, then "\" and the source's file name (the source path
+// from its last backslash on), then the suffix when it is to be appended.
+std::string DestinationPathFor(std::string_view sourcePath, std::string_view destinationFolder,
+                               bool appendSuffix, std::string_view suffix);
+
+// Converts one file. The destination is written under a temporary name in its
+// folder and put in place only when complete, so an existing destination keeps
+// its content when anything fails, and the source is never opened for writing.
+ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDialogs& dialogs);
+
+// The Convert button's command: the overwrite question and failures are shown
+// in message boxes owned by `owner`; success is silent.
+void Convert(const std::string& sourcePath, const std::string& destinationFolder, bool appendSuffix,
+             const std::string& suffix, HWND owner);

@@ -1,0 +1,75 @@
+// The panose group filter: a single forward pass that compacts the buffer.
+#include "convert/PanoseFilter.h"
+
+#include <cstring>
+
+namespace {
+
+// First occurrence of the opening marker in [from, end), or end.
+const char* FindOpeningMarker(const char* from, const char* end) {
+  constexpr size_t markerLength = PanoseFilter::kOpeningMarkerLength;
+  while (static_cast<size_t>(end - from) >= markerLength) {
+    const void* brace = std::memchr(from, '{', static_cast<size_t>(end - from) - markerLength + 1);
+    if (!brace) return end;
+    const char* candidate = static_cast<const char*>(brace);
+    if (std::memcmp(candidate, PanoseFilter::kOpeningMarker, markerLength) == 0) return candidate;
+    from = candidate + 1;
+  }
+  return end;
+}
+
+const char* FindClosingMarker(const char* from, const char* end) {
+  const void* hit = std::memchr(from, PanoseFilter::kClosingMarker, static_cast<size_t>(end - from));
+  return hit ? static_cast<const char*>(hit) : end;
+}
+
+}  // namespace
+
+void PanoseFilter::Reset() {
+  inside_ = false;
+  cutStart_ = 0;
+  groupsRemoved_ = 0;
+}
+
+// Reading and writing run through the buffer together: bytes outside groups are
+// moved down over the removed ones, and each closing marker becomes the space
+// that stands for its group. This gives the same text as cutting each group with
+// an overlapping move and searching again from the start of the buffer, because
+// the space left at the cut can never be part of a new opening marker.
+size_t PanoseFilter::FilterBuffer(char* buffer, size_t length, size_t capacity) {
+  const char* read = buffer;
+  const char* const end = buffer + length;
+  char* write = buffer;
+
+  while (read < end) {
+    if (inside_) {
+      const char* close = FindClosingMarker(read, end);
+      if (close == end) break;
+      *write++ = ' ';
+      read = close + 1;
+      inside_ = false;
+      ++groupsRemoved_;
+    } else {
+      const char* open = FindOpeningMarker(read, end);
+      const size_t kept = static_cast<size_t>(open - read);
+      if (write != read && kept) std::memmove(write, read, kept);
+      write += kept;
+      if (open == end) {
+        read = end;
+        break;
+      }
+      cutStart_ = static_cast<int32_t>(write - buffer);
+      // The group's own text is not searched for another opening marker.
+      read = open + kOpeningMarkerLength;
+      inside_ = true;
+    }
+  }
+
+  // A group still open at the end of the buffer takes the rest of it, line feed
+  // included; on the following buffers the cut begins at their start.
+  if (inside_) cutStart_ = 0;
+
+  const size_t newLength = static_cast<size_t>(write - buffer);
+  if (capacity > newLength) buffer[newLength] = '\0';
+  return newLength;
+}

@@ -1,0 +1,33 @@
+// Cuts panose groups ("{\*\panose" up to the next "}") out of RTF text, one line
+// buffer at a time, replacing each group with one space.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The filter state of one conversion. A group can open in one buffer and close
+// in a later one; the state carries that from buffer to buffer.
+class PanoseFilter {
+public:
+  static constexpr char kOpeningMarker[] = "{\\*\\panose";
+  static constexpr size_t kOpeningMarkerLength = sizeof(kOpeningMarker) - 1;  // 10
+  static constexpr char kClosingMarker = '}';
+
+  // Back to "outside a group"; done once before the first buffer of a document.
+  void Reset();
+
+  // Rewrites buffer[0, length) in place and returns the new length, which is
+  // never greater. Zero bytes are ordinary bytes here. When capacity is greater
+  // than the new length, a terminating zero is stored after the text.
+  size_t FilterBuffer(char* buffer, size_t length, size_t capacity = 0);
+
+  bool inside() const { return inside_; }
+  int32_t cutStart() const { return cutStart_; }
+  // Groups whose closing marker has been seen since the last Reset().
+  uint64_t groupsRemoved() const { return groupsRemoved_; }
+
+private:
+  bool inside_ = false;  // an opened group's "}" has not been seen yet
+  int32_t cutStart_ = 0; // where the open group began in the current buffer
+  uint64_t groupsRemoved_ = 0;
+};

@@ -1,0 +1,81 @@
+// A WH_CBT hook that reads and answers message boxes on the test's thread.
+#include "tests/support/MessageBoxWatcher.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+MessageBoxWatcher* gActiveWatcher = nullptr;  // not owned: the one watching now
+
+std::string WindowText(HWND window) {
+  char text[2048] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+bool IsDialog(HWND window) {
+  char className[64] = "";
+  GetClassNameA(window, className, sizeof className);
+  return std::strcmp(className, "#32770") == 0;
+}
+
+}  // namespace
+
+MessageBoxWatcher::MessageBoxWatcher(MessageBoxAnswer answer) : answer_(answer) {
+  gActiveWatcher = this;
+  hook_ = SetWindowsHookExA(WH_CBT, reinterpret_cast<HOOKPROC>(&MessageBoxWatcher::HookProcedure), nullptr,
+                            GetCurrentThreadId());
+}
+
+MessageBoxWatcher::~MessageBoxWatcher() {
+  if (hook_) UnhookWindowsHookEx(static_cast<HHOOK>(hook_));
+  gActiveWatcher = nullptr;
+}
+
+long long __stdcall MessageBoxWatcher::HookProcedure(int code, unsigned long long wParam, long long lParam) {
+  if (code == HCBT_ACTIVATE && gActiveWatcher && IsDialog(reinterpret_cast<HWND>(wParam)))
+    gActiveWatcher->OnActivate(reinterpret_cast<HWND>(wParam));
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void MessageBoxWatcher::OnActivate(HWND dialog) {
+  // A box is activated more than once when focus comes back to it; record it once.
+  if (GetPropA(dialog, "QuorvelTestSeen")) return;
+  SetPropA(dialog, "QuorvelTestSeen", reinterpret_cast<HANDLE>(1));
+
+  SeenMessageBox box;
+  box.caption = WindowText(dialog);
+  box.owner = GetWindow(dialog, GW_OWNER);
+  char text[2048] = "";
+  GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text);
+  box.text = text;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char className[64] = "";
+    GetClassNameA(child, className, sizeof className);
+    const LONG style = GetWindowLongA(child, GWL_STYLE);
+    if (_stricmp(className, "Button") == 0 && (style & WS_VISIBLE)) box.buttons.push_back(WindowText(child));
+    if (_stricmp(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON &&
+        SendMessageA(child, STM_GETICON, 0, 0) != 0)
+      box.hasIcon = true;
+  }
+  seen_.push_back(box);
+
+  // Answers are posted: the box is still being set up when it is activated.
+  switch (answer_) {
+    case MessageBoxAnswer::kOkButton:
+      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+      break;
+    case MessageBoxAnswer::kCancelButton:
+      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+      break;
+    case MessageBoxAnswer::kEscapeKey:
+      PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+      break;
+    case MessageBoxAnswer::kCloseBox:
+      PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+      break;
+  }
+}

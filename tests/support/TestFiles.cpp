@@ -1,0 +1,167 @@
+// Scratch folders, raw file access and child processes for tests.
+#include "tests/support/TestFiles.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+std::string ErrorSuffix() {
+  return " (error " + std::to_string(GetLastError()) + ")";
+}
+
+}  // namespace
+
+std::string MakeUniqueFolder(const std::string& parent, const std::string& stem) {
+  static unsigned counter = 0;
+  for (;;) {
+    std::string path = parent;
+    if (!path.empty() && path.back() != '\\') path += '\\';
+    path += stem + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    if (CreateDirectoryA(path.c_str(), nullptr)) return path;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) {
+      ADD_FAILURE() << "cannot create " << path << ErrorSuffix();
+      return path;
+    }
+  }
+}
+
+void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string child = path + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(child.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+ScratchFolder::ScratchFolder(const std::string& name) {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  path_ = MakeUniqueFolder(temp, name);
+}
+
+ScratchFolder::~ScratchFolder() {
+  RemoveTree(path_);
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot create " << path << ErrorSuffix();
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  ASSERT_TRUE(ok && written == bytes.size()) << "cannot write " << path << ErrorSuffix();
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    ADD_FAILURE() << "cannot open " << path << ErrorSuffix();
+    return {};
+  }
+  std::string bytes;
+  char chunk[65536];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+bool PathExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ProgramFolder() {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string folder(path, length);
+  return folder.substr(0, folder.rfind('\\'));  // the build folder's name is ASCII
+}
+
+std::string Quoted(const std::string& argument) {
+  return "\"" + argument + "\"";
+}
+
+namespace {
+
+// Reads a pipe to its end on a thread of its own, so neither pipe can fill up
+// and stall the child.
+std::thread DrainPipe(HANDLE pipe, std::string* into) {
+  return std::thread([pipe, into] {
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(pipe, chunk, sizeof chunk, &got, nullptr) && got > 0) into->append(chunk, got);
+    CloseHandle(pipe);
+  });
+}
+
+}  // namespace
+
+ProcessResult RunProgram(const std::string& commandLine) {
+  ProcessResult result;
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  HANDLE outRead, outWrite, errRead, errWrite;
+  if (!CreatePipe(&outRead, &outWrite, &inheritable, 0) || !CreatePipe(&errRead, &errWrite, &inheritable, 0)) {
+    ADD_FAILURE() << "CreatePipe" << ErrorSuffix();
+    return result;
+  }
+  SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = outWrite;
+  startup.hStdError = errWrite;
+  PROCESS_INFORMATION process{};
+  std::string mutableLine = commandLine;
+  const BOOL started = CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                      &startup, &process);
+  CloseHandle(outWrite);
+  CloseHandle(errWrite);
+  std::thread outReader = DrainPipe(outRead, &result.output);
+  std::thread errReader = DrainPipe(errRead, &result.errors);
+  if (started) {
+    WaitForSingleObject(process.hProcess, 60000);
+    GetExitCodeProcess(process.hProcess, &result.exitCode);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+  } else {
+    ADD_FAILURE() << "cannot start " << commandLine << ErrorSuffix();
+  }
+  outReader.join();
+  errReader.join();
+  return result;
+}

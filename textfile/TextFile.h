@@ -1,0 +1,98 @@
+// Buffered text-mode files: open, line read, line write, write-out, close and
+// the existence test, over the platform's file calls. Reading removes every CR
+// and ends the data at the first Ctrl-Z; writing turns LF into CR LF. Results,
+// not exceptions, report failures; the process error number says why.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace textfile {
+
+constexpr int kStreamSlots = 50;   // slots 0 to 2 are the standard streams
+constexpr int kHandleSlots = 50;   // entries 0 to 2 hold the standard handles
+constexpr uint32_t kStreamBufferSize = 512;
+
+// Stream flags.
+enum : uint16_t {
+  kStreamRead = 0x0001,
+  kStreamWrite = 0x0002,
+  kStreamBufferOwned = 0x0004,
+  kStreamLineBuffered = 0x0008,
+  kStreamError = 0x0010,
+  kStreamEndOfFile = 0x0020,
+  kStreamBinary = 0x0040,
+  kStreamReading = 0x0080,
+  kStreamWriting = 0x0100,
+  kStreamTerminal = 0x0200,
+};
+
+// One slot of the stream table; what OpenTextFile returns.
+struct TextStream {
+  char* position;           // next byte to take from or put into the buffer
+  char* buffer;
+  int32_t level;            // >0 unread bytes; <0 writing, (level + size + 1) bytes buffered
+  uint32_t size;            // buffer size; 0 for an unbuffered stream
+  uint16_t temporaryNumber; // 0: files opened by path are never temporary
+  uint16_t flags;
+  uint16_t hold;            // one-byte buffer of an unbuffered stream
+  int8_t handleNumber;      // index into the handle table; -1 marks a free slot
+  uint8_t check;            // fixed per slot; a stream that fails it is refused
+};
+
+// Opens a file; mode is "r", "w" or "a", then "t" (text) or "b" (binary), and
+// "+" for reading and writing. nullptr on failure.
+TextStream* OpenTextFile(const char* path, const char* mode);
+
+// Reads one line (LF kept) into buffer, at most n - 1 bytes and a terminating
+// zero; a longer line comes in pieces. Returns the number of bytes stored, or
+// -1 for none: end of data, or a read error (also when part of the line had
+// been stored). The buffer is untouched when nothing was stored. n >= 2.
+long ReadTextLine(char* buffer, int n, TextStream* stream);
+
+// Writes text[0, length); zero bytes are written like any other. Returns the
+// last byte written (0 to 255), 0 for an empty text, -1 on failure.
+int WriteTextLine(const char* text, size_t length, TextStream* stream);
+
+// Writes out the buffered output of a writing stream. 0, or -1 on failure.
+int FlushTextFile(TextStream* stream);
+
+// Writes out, releases the buffer and closes the file. 0, or -1 when the final
+// write-out or the platform close failed; the slot is freed either way.
+int CloseTextFile(TextStream* stream);
+
+// True once a read or write on the stream has failed.
+bool TextStreamFailed(const TextStream* stream);
+
+// What lies past the end-of-file mark that ended a stream's data.
+struct EndOfFileMarkReport {
+  bool markSeen = false;
+  int64_t markOffset = -1;        // file offset of the first Ctrl-Z
+  bool otherDataFollows = false;  // a byte other than Ctrl-Z comes after it
+};
+
+// Once reading has met the end-of-file mark, looks at the rest of the file
+// (reading it without translation) to tell whether anything but further marks
+// follows. 0, or -1 when the rest cannot be read.
+int InspectEndOfFileMark(TextStream* stream, EndOfFileMarkReport* report);
+
+// The status record of the existence test.
+struct PathStatus {
+  enum Kind : uint8_t { kNone, kRegular, kFolder, kCharacterDevice, kPipe };
+  Kind kind = kNone;
+  bool readable = false, writable = false, executable = false;
+  uint32_t linkCount = 0;
+  uint64_t size = 0;
+  int64_t lastAccessTime = 0, lastWriteTime = 0, creationTime = 0;  // seconds since 1970
+};
+
+// 0 when the path names an existing file, folder, drive root or device (the
+// last component may hold "*" and "?": a match counts), -1 when not.
+int QueryPathStatus(const char* path, PathStatus* status);
+
+// Why the last failing operation failed: an errno value (ENOENT, EACCES,
+// ENOSPC, ...) and the platform error code behind it, if any.
+int LastErrorNumber();
+unsigned long LastSystemError();
+
+}  // namespace textfile

@@ -1,0 +1,36 @@
+// The byte translations of text-mode files, free of any platform call:
+// reading drops carriage returns and stops at the end-of-file mark, writing
+// turns each line feed into CR LF in blocks of a fixed size.
+#pragma once
+
+#include <cstddef>
+
+namespace textmode {
+
+constexpr char kCarriageReturn = '\r';
+constexpr char kLineFeed = '\n';
+constexpr char kEndOfFileMark = '\x1A';  // Ctrl-Z
+constexpr size_t kOutputBlockSize = 128;
+
+// Removes every CR from data[0, length) in place, closing the gaps; returns the
+// number of bytes left.
+size_t RemoveCarriageReturns(char* data, size_t length);
+
+// Offset of the first end-of-file mark in data[0, length), or length when none.
+size_t FindEndOfFileMark(const char* data, size_t length);
+
+// True when data[0, length) holds nothing but end-of-file marks (or nothing).
+bool OnlyEndOfFileMarks(const char* data, size_t length);
+
+struct ExpandedBlock {
+  size_t consumed;     // source bytes taken
+  size_t blockLength;  // bytes stored in the block
+};
+
+// Fills one output block from source[0, length): bytes are copied up to each
+// LF, which becomes CR LF when two bytes of the block are free; otherwise the
+// block ends there and the LF is left for the next block. A run of other bytes
+// fills the block to exactly kOutputBlockSize.
+ExpandedBlock ExpandLineFeeds(const char* source, size_t length, char (&block)[kOutputBlockSize]);
+
+}  // namespace textmode
