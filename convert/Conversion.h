@@ -13,10 +13,10 @@ typedef HWND__* HWND;
 inline constexpr char kApplicationTitle[] = "Quorvel for Word97";
 
 struct ConversionRequest {
-  std::string sourcePath;        // full path of the source file; empty: nothing selected
-  std::string destinationFolder; // a drive root keeps its backslash (D:\)
+  std::string sourcePath{};      // full path of the source file; empty: nothing selected
+  std::string destinationFolder{}; // a drive root keeps its backslash (D:\)
   bool appendSuffix = false;
-  std::string suffix;            // appended after the extension, unchanged
+  std::string suffix{};          // appended after the extension, unchanged
 };
 
 // How a conversion talks to its user.

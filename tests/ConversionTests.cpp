@@ -1,1 +1,379 @@
+// The conversion command on real files: the name rule, the byte-exact result,
+// the overwrite question through a real message box, and the failures that
+// must never be silent or lose data.
+#include "convert/Conversion.h"
+
+#include <windows.h>
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/MessageBoxWatcher.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+// Answers the question without a window and keeps what would have been shown.
+class RecordingDialogs : public ConversionDialogs {
+public:
+  explicit RecordingDialogs(bool allowOverwrite = true) : allowOverwrite_(allowOverwrite) {}
+  bool ConfirmOverwrite(const std::string& path) override {
+    questions.push_back(path);
+    return allowOverwrite_;
+  }
+  void ShowFailure(const std::string& message) override { failures.push_back(message); }
+  std::vector<std::string> questions, failures;
+
+private:
+  bool allowOverwrite_;
+};
+
+class ConversionTest : public ::testing::Test {
+protected:
+  ScratchFolder source_{"conv-src"};
+  ScratchFolder destination_{"conv-dst"};
+
+  // Converts a document with the given bytes and returns the destination's bytes.
+  std::string Converted(const std::string& bytes) {
+    WriteFileBytes(source_ / "doc.rtf", bytes);
+    RecordingDialogs dialogs;
+    const ConversionResult result = ConvertDocument({source_ / "doc.rtf", destination_.path()}, dialogs);
+    EXPECT_EQ(result.outcome, ConversionOutcome::kConverted) << (dialogs.failures.empty() ? "" : dialogs.failures[0]);
+    EXPECT_TRUE(dialogs.failures.empty());
+    const std::string output = ReadFileBytes(destination_ / "doc.rtf");
+    DeleteFileA((destination_ / "doc.rtf").c_str());
+    return output;
+  }
+
+  // Nothing but the expected files may be left in the destination folder.
+  void ExpectDestinationHolds(const std::vector<std::string>& names) {
+    EXPECT_EQ(FolderEntries(destination_.path()), names);
+  }
+};
+
+TEST(DestinationPath, FolderThenFileNameThenSuffix) {
+  EXPECT_EQ(DestinationPathFor("C:\\DOCS\\A.RTF", "D:\\OUT", false, ".new"), "D:\\OUT\\A.RTF");
+  EXPECT_EQ(DestinationPathFor("C:\\DOCS\\A.RTF", "D:\\OUT", true, ".new"), "D:\\OUT\\A.RTF.new");
+  EXPECT_EQ(DestinationPathFor("C:\\DOCS\\A.RTF", "D:\\OUT", true, ""), "D:\\OUT\\A.RTF");
+  EXPECT_EQ(DestinationPathFor("C:\\HELP\\MANUAL.RTF", "C:\\HELP", true, "_hcw"), "C:\\HELP\\MANUAL.RTF_hcw");
+  EXPECT_EQ(DestinationPathFor("C:\\DOCS\\Mixed.Rtf", "D:\\", false, ""), "D:\\\\Mixed.Rtf");
+  EXPECT_EQ(DestinationPathFor("A.RTF", "D:\\OUT", false, ""), "D:\\OUT");
+  EXPECT_EQ(DestinationPathFor("C:\\A.RTF", "D:\\OUT", true, " x "), "D:\\OUT\\A.RTF x ");
+}
+
+TEST(DestinationPath, TrailByteBackslashIsNotASeparator) {
+  // 表 is 0x95 0x5C: a byte-wise search would cut the name inside it.
+  EXPECT_EQ(DestinationPathFor("C:\\表示\\表示.rtf", "D:\\出力", false, ""), "D:\\出力\\表示.rtf");
+  EXPECT_EQ(DestinationPathFor("C:\\docs\\ソ表", "D:\\OUT", false, ""), "D:\\OUT\\ソ表");
+}
+
+TEST_F(ConversionTest, PanoseGroupsBecomeSpaces) {
+  const std::string fontTable =
+      "{\\rtf1\\ansi\\ansicpg932\\deff0\r\n"
+      "{\\fonttbl{\\f0\\froman\\fcharset0\\fprq2{\\*\\panose 02020603050405020304}Times New Roman;}\r\n"
+      "{\\f1\\fswiss{\\*\\panose 0a0b0c0d}Name;}{\\f2\\fmodern{\\*\\panose}Mono;}}\r\n"
+      "\\pard Text with } and {\\*\\PANOSE 12} kept.\\par\r\n}\r\n";
+  const std::string expected =
+      "{\\rtf1\\ansi\\ansicpg932\\deff0\r\n"
+      "{\\fonttbl{\\f0\\froman\\fcharset0\\fprq2 Times New Roman;}\r\n"
+      "{\\f1\\fswiss Name;}{\\f2\\fmodern Mono;}}\r\n"
+      "\\pard Text with } and {\\*\\PANOSE 12} kept.\\par\r\n}\r\n";
+  EXPECT_EQ(Converted(fontTable), expected);
+  EXPECT_EQ(Converted("x{\\*\\panosex 12}y\r\n"), "x y\r\n");
+}
+
+TEST_F(ConversionTest, GroupsAcrossLines) {
+  EXPECT_EQ(Converted("before{\\*\\panose 02\r\n0b0604020202020204\r\n}after\r\n"), "before after\r\n");
+  EXPECT_EQ(Converted("a{\\*\\panose 1\r\n}rest\r\n"), "a rest\r\n");
+  // Never closed: the copy ends where the group began.
+  EXPECT_EQ(Converted("keep\r\nthis{\\*\\panose 1\r\nlost\r\n"), "keep\r\nthis");
+  // A line longer than the line buffer: a group opened in its first piece runs
+  // on into the next; a marker cut in two by the pieces is not recognised.
+  const std::string groupAcross = std::string(4070, 'a') + "{\\*\\panose 0123456789abcdef}b\r\n";
+  EXPECT_EQ(Converted(groupAcross), std::string(4070, 'a') + " b\r\n");
+  const std::string markerAcross = std::string(4090, 'a') + "{\\*\\panose 12}b\r\n";
+  EXPECT_EQ(Converted(markerAcross), markerAcross);
+}
+
+TEST_F(ConversionTest, LineEndsAndSizes) {
+  std::string crlf, lf;
+  for (int i = 0; i < 1000; ++i) {
+    crlf += "0123456789\r\n";
+    lf += "0123456789\n";
+  }
+  EXPECT_EQ(Converted(crlf), crlf);
+  EXPECT_EQ(Converted(lf), crlf);
+  EXPECT_EQ(Converted("no\rbreaks\rat all\r"), "nobreaksat all");
+  EXPECT_EQ(Converted("last line without end"), "last line without end");
+  EXPECT_EQ(Converted(std::string(4094, 'x') + "\r\n"), std::string(4094, 'x') + "\r\n");
+}
+
+TEST_F(ConversionTest, EmptySourceGivesEmptyDestination) {
+  WriteFileBytes(source_ / "empty.rtf", "");
+  RecordingDialogs dialogs;
+  EXPECT_EQ(ConvertDocument({source_ / "empty.rtf", destination_.path()}, dialogs).outcome,
+            ConversionOutcome::kConverted);
+  EXPECT_TRUE(PathExists(destination_ / "empty.rtf"));
+  EXPECT_EQ(ReadFileBytes(destination_ / "empty.rtf"), "");
+}
+
+TEST_F(ConversionTest, ZeroBytesReachTheDestination) {
+  EXPECT_EQ(Converted("a\0b{\\*\\panose 1}c\0d\r\n\0\r\n"s), "a\0b c\0d\r\n\0\r\n"s);
+}
+
+TEST_F(ConversionTest, EndOfFileMarkAtTheEndIsDroppedQuietly) {
+  EXPECT_EQ(Converted("text\r\n\x1A"), "text\r\n");
+  EXPECT_EQ(Converted("text\r\n\x1A\x1A\x1A"), "text\r\n");
+  EXPECT_EQ(Converted(std::string(511, 'a') + "\r\x1A"), std::string(511, 'a'));
+}
+
+TEST_F(ConversionTest, DataAfterTheEndOfFileMarkRefusesTheConversion) {
+  WriteFileBytes(destination_ / "doc.rtf", "previous\r\n");
+  WriteFileBytes(source_ / "doc.rtf", "{\\rtf1 text\r\n\x1A" "{\\pict 0102}\r\n}\r\n");
+  RecordingDialogs dialogs;
+  const ConversionResult result = ConvertDocument({source_ / "doc.rtf", destination_.path()}, dialogs);
+  EXPECT_EQ(result.outcome, ConversionOutcome::kFailed);
+  ASSERT_EQ(dialogs.failures.size(), 1u);
+  EXPECT_NE(dialogs.failures[0].find(source_ / "doc.rtf"), std::string::npos);
+  EXPECT_NE(dialogs.failures[0].find("先頭から 14 バイト目に終端記号 (0x1A)"), std::string::npos) << dialogs.failures[0];
+  EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf"), "previous\r\n");
+  ExpectDestinationHolds({"doc.rtf"});
+
+  // A mark at a 512-byte boundary, right after a CR, with data after it.
+  WriteFileBytes(source_ / "edge.rtf", std::string(511, 'a') + "\r\x1A" "more");
+  EXPECT_EQ(ConvertDocument({source_ / "edge.rtf", destination_.path()}, dialogs).outcome,
+            ConversionOutcome::kFailed);
+  EXPECT_NE(dialogs.failures.back().find("先頭から 513 バイト目"), std::string::npos) << dialogs.failures.back();
+  ExpectDestinationHolds({"doc.rtf"});
+}
+
+TEST_F(ConversionTest, SuffixAndRootFolder) {
+  WriteFileBytes(source_ / "Manual.Rtf", "{\\*\\panose 1}x\r\n");
+  RecordingDialogs dialogs;
+  ConversionResult result = ConvertDocument({source_ / "Manual.Rtf", destination_.path(), true, "_hcw"}, dialogs);
+  EXPECT_EQ(result.outcome, ConversionOutcome::kConverted);
+  EXPECT_EQ(result.groupsRemoved, 1u);
+  ExpectDestinationHolds({"Manual.Rtf_hcw"});
+  EXPECT_EQ(ReadFileBytes(destination_ / "Manual.Rtf_hcw"), " x\r\n");
+
+  // A drive root keeps its backslash, which gives a doubled one in the path.
+  const std::string rootName = "quorvel-root-" + std::to_string(GetCurrentProcessId()) + ".rtf";
+  WriteFileBytes(source_ / rootName, "root\r\n");
+  result = ConvertDocument({source_ / rootName, "C:\\"}, dialogs);
+  EXPECT_EQ(result.outcome, ConversionOutcome::kConverted);
+  EXPECT_EQ(result.destinationPath, "C:\\\\" + rootName);
+  EXPECT_EQ(ReadFileBytes("C:\\" + rootName), "root\r\n");
+  DeleteFileA(("C:\\" + rootName).c_str());
+  EXPECT_TRUE(dialogs.failures.empty());
+}
+
+TEST_F(ConversionTest, NothingSelectedDoesNothing) {
+  RecordingDialogs dialogs;
+  MessageBoxWatcher watcher;
+  EXPECT_EQ(ConvertDocument({"", destination_.path()}, dialogs).outcome, ConversionOutcome::kNothingSelected);
+  Convert("", destination_.path(), false, "", nullptr);
+  EXPECT_TRUE(dialogs.failures.empty() && dialogs.questions.empty());
+  EXPECT_TRUE(watcher.seen().empty());
+  ExpectDestinationHolds({});
+}
+
+TEST_F(ConversionTest, ShiftJisNamesWithBackslashTrailBytes) {
+  ASSERT_TRUE(CreateDirectoryA((source_ / "表示").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((destination_ / "表示先").c_str(), nullptr));
+  WriteFileBytes(source_ / "表示\\表示.rtf", "{\\*\\panose 1}表示\r\n");
+  RecordingDialogs dialogs;
+  const ConversionResult result =
+      ConvertDocument({source_ / "表示\\表示.rtf", destination_ / "表示先", true, "ソ"}, dialogs);
+  EXPECT_EQ(result.outcome, ConversionOutcome::kConverted);
+  EXPECT_EQ(result.destinationPath, destination_ / "表示先\\表示.rtfソ");
+  EXPECT_EQ(ReadFileBytes(destination_ / "表示先\\表示.rtfソ"), " 表示\r\n");
+  EXPECT_EQ(FolderEntries(destination_ / "表示先"), std::vector<std::string>{"表示.rtfソ"});
+}
+
+// ---- The overwrite question, through the real message box ----
+
+class OverwriteQuestionTest : public ConversionTest {
+protected:
+  void SetUp() override {
+    owner_ = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200, nullptr,
+                             nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(owner_, nullptr);
+    WriteFileBytes(source_ / "doc.rtf", "{\\*\\panose 1}new\r\n");
+    WriteFileBytes(destination_ / "doc.rtf", "old\r\n");
+  }
+  void TearDown() override { DestroyWindow(owner_); }
+
+  // Presses Convert with the given answer; returns what the message boxes said.
+  std::vector<SeenMessageBox> ConvertAnswering(MessageBoxAnswer answer) {
+    MessageBoxWatcher watcher(answer);
+    Convert(source_ / "doc.rtf", destination_.path(), false, "", owner_);
+    return watcher.seen();
+  }
+
+  HWND owner_ = nullptr;
+};
+
+TEST_F(OverwriteQuestionTest, AskedWithTheProgramsTextAndOkReplaces) {
+  const std::vector<SeenMessageBox> seen = ConvertAnswering(MessageBoxAnswer::kOkButton);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, "変換先に同名ファイルが存在します。\n上書きしてもよろしいでしょうか。");
+  EXPECT_EQ(seen[0].caption, "確認");
+  EXPECT_EQ(seen[0].owner, owner_);
+  EXPECT_EQ(seen[0].buttons.size(), 2u);
+  EXPECT_FALSE(seen[0].hasIcon);
+  EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf"), " new\r\n");
+  ExpectDestinationHolds({"doc.rtf"});
+}
+
+TEST_F(OverwriteQuestionTest, CancelEscapeAndCloseBoxLeaveTheFile) {
+  for (MessageBoxAnswer answer :
+       {MessageBoxAnswer::kCancelButton, MessageBoxAnswer::kEscapeKey, MessageBoxAnswer::kCloseBox}) {
+    EXPECT_EQ(ConvertAnswering(answer).size(), 1u);
+    EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf"), "old\r\n");
+    ExpectDestinationHolds({"doc.rtf"});
+  }
+}
+
+TEST_F(OverwriteQuestionTest, NoQuestionWhenTheDestinationIsNew) {
+  DeleteFileA((destination_ / "doc.rtf").c_str());
+  EXPECT_TRUE(ConvertAnswering(MessageBoxAnswer::kCancelButton).empty());
+  EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf"), " new\r\n");
+}
+
+// ---- The source is never destroyed ----
+
+TEST_F(OverwriteQuestionTest, DestinationThatIsTheSourceIsRefusedInAnySpelling) {
+  const std::string contents = ReadFileBytes(source_ / "doc.rtf");
+  char shortPath[MAX_PATH] = "";
+  GetShortPathNameA(source_.path().c_str(), shortPath, sizeof shortPath);
+  std::string upper = source_.path();
+  CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+  WriteFileBytes(source_ / "LongDocumentName.rtf", contents);
+  char shortName[MAX_PATH] = "";
+  GetShortPathNameA((source_ / "LongDocumentName.rtf").c_str(), shortName, sizeof shortName);
+  ASSERT_NE(std::string(shortName).find('~'), std::string::npos) << shortName;
+
+  struct Case {
+    std::string source, folder;
+  };
+  const std::vector<Case> cases = {
+      {source_ / "doc.rtf", source_.path()},
+      {source_ / "doc.rtf", upper},
+      {source_ / "doc.rtf", source_.path() + "\\"},
+      {source_ / "doc.rtf", shortPath},
+      {shortName, source_.path()},  // the 8.3 name as source, the long name as destination
+  };
+  for (const Case& c : cases) {
+    MessageBoxWatcher watcher(MessageBoxAnswer::kOkButton);
+    Convert(c.source, c.folder, false, "", owner_);
+    ASSERT_EQ(watcher.seen().size(), 1u) << c.folder;
+    const SeenMessageBox& box = watcher.seen()[0];
+    EXPECT_EQ(box.caption, "Quorvel for Word97");
+    EXPECT_TRUE(box.hasIcon);
+    EXPECT_EQ(box.buttons.size(), 1u);
+    EXPECT_EQ(box.owner, owner_);
+    EXPECT_NE(box.text.find("変換元のファイルと同じです"), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find("付加文字列"), std::string::npos) << box.text;
+  }
+  EXPECT_EQ(ReadFileBytes(source_ / "doc.rtf"), contents);
+  EXPECT_EQ(ReadFileBytes(source_ / "LongDocumentName.rtf"), contents);
+  EXPECT_EQ(FolderEntries(source_.path()), (std::vector<std::string>{"LongDocumentName.rtf", "doc.rtf"}));
+
+  // With a suffix the same folder is fine.
+  MessageBoxWatcher watcher;
+  Convert(source_ / "doc.rtf", source_.path(), true, ".hcw", owner_);
+  EXPECT_TRUE(watcher.seen().empty());
+  EXPECT_EQ(ReadFileBytes(source_ / "doc.rtf.hcw"), " new\r\n");
+}
+
+// ---- Failures are shown, and nothing is lost ----
+
+TEST_F(OverwriteQuestionTest, FailuresNameTheFileAndTheReason) {
+  struct Case {
+    std::string source, folder, expected;
+  };
+  const std::vector<Case> cases = {
+      {source_ / "missing.rtf", destination_.path(), "変換元ファイルを開けませんでした。\n" + (source_ / "missing.rtf") +
+                                                         "\nファイルが見つかりません。"},
+      {source_ / "doc.rtf", destination_ / "no such folder", "変換先ファイルを作成できませんでした。\n" +
+                                                                (destination_ / "no such folder\\doc.rtf") + "\n"},
+  };
+  for (const Case& c : cases) {
+    MessageBoxWatcher watcher;
+    Convert(c.source, c.folder, false, "", owner_);
+    ASSERT_EQ(watcher.seen().size(), 1u);
+    const SeenMessageBox& box = watcher.seen()[0];
+    EXPECT_EQ(box.text.substr(0, c.expected.size()), c.expected);
+    EXPECT_GT(box.text.size(), c.expected.size() - 1);  // a reason follows the path
+    EXPECT_EQ(box.caption, "Quorvel for Word97");
+    EXPECT_TRUE(box.hasIcon);
+    EXPECT_EQ(box.owner, owner_);
+  }
+}
+
+TEST_F(OverwriteQuestionTest, ProtectedDestinationsAreRefusedWithoutAsking) {
+  const struct {
+    DWORD attribute;
+    const char* reason;
+  } cases[] = {
+      {FILE_ATTRIBUTE_READONLY, "読み取り専用のファイルです。"},
+      {FILE_ATTRIBUTE_HIDDEN, "隠しファイルです。"},
+      {FILE_ATTRIBUTE_SYSTEM, "システム ファイルです。"},
+  };
+  for (const auto& c : cases) {
+    SetFileAttributesA((destination_ / "doc.rtf").c_str(), c.attribute);
+    const std::vector<SeenMessageBox> seen = ConvertAnswering(MessageBoxAnswer::kOkButton);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, "変換先ファイルに書き込めません。\n" + (destination_ / "doc.rtf") + "\n" + c.reason);
+    SetFileAttributesA((destination_ / "doc.rtf").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf"), "old\r\n");
+    ExpectDestinationHolds({"doc.rtf"});
+  }
+  // A folder of the destination's name.
+  DeleteFileA((destination_ / "doc.rtf").c_str());
+  CreateDirectoryA((destination_ / "doc.rtf").c_str(), nullptr);
+  const std::vector<SeenMessageBox> seen = ConvertAnswering(MessageBoxAnswer::kOkButton);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_NE(seen[0].text.find("同じ名前のフォルダがあります。"), std::string::npos);
+}
+
+TEST_F(OverwriteQuestionTest, DestinationHeldOpenByAnotherProgram) {
+  HANDLE held = CreateFileA((destination_ / "doc.rtf").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const std::vector<SeenMessageBox> seen = ConvertAnswering(MessageBoxAnswer::kOkButton);
+  CloseHandle(held);
+  ASSERT_EQ(seen.size(), 2u);  // the question, then the failure
+  EXPECT_EQ(seen[1].text, "変換先ファイルに書き込めません。\n" + (destination_ / "doc.rtf") + "\n共有違反です。");
+  EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf"), "old\r\n");
+  ExpectDestinationHolds({"doc.rtf"});
+}
+
+TEST(ConversionFullDisk, WriteFailureIsShownAndTheOldFileKept) {
+  ULARGE_INTEGER freeBytes{}, total{};
+  if (!GetDiskFreeSpaceExA("F:\\", &freeBytes, &total, nullptr) || total.QuadPart > 4u << 20)
+    GTEST_SKIP() << "the F: test drive is not a small tmpfs (mount not allowed?)";
+  ScratchFolder source("conv-full");
+  const std::string folder = MakeUniqueFolder("F:\\", "conv");
+  std::string document;
+  while (document.size() < 1024 * 1024) document += "{\\f1{\\*\\panose 020b0604}Arial;} some text of a line\r\n";
+  WriteFileBytes(source / "big.rtf", document);
+  WriteFileBytes(folder + "\\big.rtf", "old\r\n");
+
+  MessageBoxWatcher watcher(MessageBoxAnswer::kOkButton);
+  Convert(source / "big.rtf", folder, false, "", nullptr);
+  ASSERT_EQ(watcher.seen().size(), 2u);
+  const std::string& text = watcher.seen()[1].text;
+  EXPECT_EQ(text.substr(0, text.find('\n')), "変換先ファイルの書き込み中にエラーが発生しました。");
+  EXPECT_NE(text.find(folder + "\\big.rtf"), std::string::npos);
+  EXPECT_NE(text.find("ディスク"), std::string::npos) << text;
+  EXPECT_EQ(ReadFileBytes(folder + "\\big.rtf"), "old\r\n");
+  EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"big.rtf"});
+  RemoveTree(folder);
+}
+
+}  // namespace
