@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "convert/Conversion.h"
+#include "runtime/MbcsText.h"
 
 namespace {
 
@@ -46,6 +47,14 @@ std::string FullPath(const std::string& path) {
   return length == 0 || length >= sizeof full ? path : std::string(full, length);
 }
 
+// A folder as the window program holds it: a drive root keeps its backslash,
+// any other folder has none.
+std::string FolderPath(const std::string& path) {
+  std::string folder = FullPath(path);
+  while (folder.size() > 3 && LastBackslash(folder) == folder.size() - 1) folder.pop_back();
+  return folder;
+}
+
 int Usage(const char* problem) {
   std::fprintf(stderr, "quorvel-convert: %s\n\n%s", problem, kUsage);
   return 2;
@@ -81,7 +90,7 @@ int main(int argc, char** argv) {
   }
   if (paths.size() < 2) return Usage("give at least one SOURCE and the DESTFOLDER");
 
-  const std::string folder = FullPath(paths.back());
+  const std::string folder = FolderPath(paths.back());
   paths.pop_back();
   ToolDialogs dialogs(overwrite);
   int failures = 0;
