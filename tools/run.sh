@@ -4,7 +4,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 tools/setup.sh
-cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+cmake --no-warn-unused-cli -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
 cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target quorvel-convert wine-keeper >/dev/null
 out=build/sample-output
 rm -rf "$out"; mkdir -p "$out"
