@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 
 namespace {
@@ -27,10 +29,13 @@ MessageBoxWatcher::MessageBoxWatcher(MessageBoxAnswer answer) : answer_(answer) 
   gActiveWatcher = this;
   hook_ = SetWindowsHookExA(WH_CBT, reinterpret_cast<HOOKPROC>(&MessageBoxWatcher::HookProcedure), nullptr,
                             GetCurrentThreadId());
+  // Should an answer not be taken, the test fails instead of hanging.
+  watchdog_ = SetTimer(nullptr, 0, 5000, reinterpret_cast<TIMERPROC>(&MessageBoxWatcher::OnWatchdog));
 }
 
 MessageBoxWatcher::~MessageBoxWatcher() {
   if (hook_) UnhookWindowsHookEx(static_cast<HHOOK>(hook_));
+  if (watchdog_) KillTimer(nullptr, watchdog_);
   gActiveWatcher = nullptr;
 }
 
@@ -38,6 +43,18 @@ long long __stdcall MessageBoxWatcher::HookProcedure(int code, unsigned long lon
   if (code == HCBT_ACTIVATE && gActiveWatcher && IsDialog(reinterpret_cast<HWND>(wParam)))
     gActiveWatcher->OnActivate(reinterpret_cast<HWND>(wParam));
   return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+static BOOL CALLBACK EndUnansweredBox(HWND window, LPARAM) {
+  if (IsDialog(window) && GetPropA(window, "QuorvelTestSeen")) {
+    ADD_FAILURE() << "a message box was not closed by its answer: " << WindowText(window);
+    EndDialog(window, IDCANCEL);
+  }
+  return TRUE;
+}
+
+void __stdcall MessageBoxWatcher::OnWatchdog(HWND, unsigned, unsigned long long, unsigned long) {
+  EnumThreadWindows(GetCurrentThreadId(), EndUnansweredBox, 0);
 }
 
 void MessageBoxWatcher::OnActivate(HWND dialog) {

@@ -35,9 +35,11 @@ public:
 
 private:
   static long long __stdcall HookProcedure(int code, unsigned long long wParam, long long lParam);
+  static void __stdcall OnWatchdog(HWND, unsigned, unsigned long long, unsigned long);
   void OnActivate(HWND dialog);
 
   MessageBoxAnswer answer_;
   std::vector<SeenMessageBox> seen_;
   void* hook_ = nullptr;  // owned: a WH_CBT hook on this thread
+  unsigned long long watchdog_ = 0;  // owned: a thread timer
 };
