@@ -5,6 +5,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 
 #include "convert/PanoseFilter.h"
 #include "runtime/MbcsText.h"
@@ -205,12 +206,19 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
   PanoseFilter filter;
   filter.Reset();
   char line[kLineBufferSize];
+  size_t heldBack = 0;  // a possible marker start from the end of the last piece, at line[0]
   long length;
-  while ((length = textfile::ReadTextLine(line, kLineBufferSize - 1, input.get())) >= 0) {
-    const size_t kept = filter.FilterBuffer(line, static_cast<size_t>(length), sizeof line);
-    if (textfile::WriteTextLine(line, kept, output.get()) < 0)
+  while ((length = textfile::ReadTextLine(line + heldBack, static_cast<int>(kLineBufferSize - 1 - heldBack),
+                                          input.get())) >= 0) {
+    const size_t kept = filter.FilterBuffer(line, heldBack + static_cast<size_t>(length), sizeof line);
+    heldBack = filter.PartialMarkerAtEnd(line, kept);
+    if (textfile::WriteTextLine(line, kept - heldBack, output.get()) < 0)
       return fail(FailureText("変換先ファイルの書き込み中にエラーが発生しました。", destination, LastFileError()));
+    std::memmove(line, line + kept - heldBack, heldBack);
   }
+  // At the end of the file the held bytes were no marker after all.
+  if (heldBack && textfile::WriteTextLine(line, heldBack, output.get()) < 0)
+    return fail(FailureText("変換先ファイルの書き込み中にエラーが発生しました。", destination, LastFileError()));
   if (textfile::TextStreamFailed(input.get()))
     return fail(FailureText("変換元ファイルの読み込み中にエラーが発生しました。", source, LastFileError()));
 

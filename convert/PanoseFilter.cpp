@@ -73,3 +73,11 @@ size_t PanoseFilter::FilterBuffer(char* buffer, size_t length, size_t capacity) 
   if (capacity > newLength) buffer[newLength] = '\0';
   return newLength;
 }
+
+size_t PanoseFilter::PartialMarkerAtEnd(const char* filtered, size_t length) const {
+  if (inside_ || length == 0 || filtered[length - 1] == '\n') return 0;
+  const size_t longest = length < kOpeningMarkerLength - 1 ? length : kOpeningMarkerLength - 1;
+  for (size_t candidate = longest; candidate > 0; --candidate)
+    if (std::memcmp(filtered + length - candidate, kOpeningMarker, candidate) == 0) return candidate;
+  return 0;
+}

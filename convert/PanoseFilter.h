@@ -21,6 +21,13 @@ public:
   // than the new length, a terminating zero is stored after the text.
   size_t FilterBuffer(char* buffer, size_t length, size_t capacity = 0);
 
+  // For a long line read in pieces: the number of bytes at the end of a
+  // filtered piece that may be the start of an opening marker completed by the
+  // next piece. The caller holds them back and puts them in front of the next
+  // piece, so that no marker is missed where a line is split. 0 inside a group
+  // (a group's end is one byte and cannot be split) and after a line feed.
+  size_t PartialMarkerAtEnd(const char* filtered, size_t length) const;
+
   bool inside() const { return inside_; }
   int32_t cutStart() const { return cutStart_; }
   // Groups whose closing marker has been seen since the last Reset().

@@ -91,12 +91,19 @@ TEST_F(ConversionTest, GroupsAcrossLines) {
   EXPECT_EQ(Converted("a{\\*\\panose 1\r\n}rest\r\n"), "a rest\r\n");
   // Never closed: the copy ends where the group began.
   EXPECT_EQ(Converted("keep\r\nthis{\\*\\panose 1\r\nlost\r\n"), "keep\r\nthis");
-  // A line longer than the line buffer: a group opened in its first piece runs
-  // on into the next; a marker cut in two by the pieces is not recognised.
+  // A line longer than the line buffer comes in pieces of 4094 bytes: a group
+  // opened in one piece runs on into the next, and a marker cut in two by the
+  // pieces is still found, wherever the cut falls.
   const std::string groupAcross = std::string(4070, 'a') + "{\\*\\panose 0123456789abcdef}b\r\n";
   EXPECT_EQ(Converted(groupAcross), std::string(4070, 'a') + " b\r\n");
-  const std::string markerAcross = std::string(4090, 'a') + "{\\*\\panose 12}b\r\n";
-  EXPECT_EQ(Converted(markerAcross), markerAcross);
+  for (size_t before = 4084; before <= 4094; ++before) {
+    const std::string markerAcross = std::string(before, 'a') + "{\\*\\panose 12}b{\\*\\pan\r\n";
+    EXPECT_EQ(Converted(markerAcross), std::string(before, 'a') + " b{\\*\\pan\r\n") << before;
+  }
+  // Bytes held back at a cut that turn out to be no marker are not lost.
+  const std::string almost = std::string(4090, 'a') + "{\\*\\pa";
+  EXPECT_EQ(Converted(almost), almost);
+  EXPECT_EQ(Converted(almost + "x\r\n" + almost), almost + "x\r\n" + almost);
 }
 
 TEST_F(ConversionTest, LineEndsAndSizes) {

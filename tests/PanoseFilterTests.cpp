@@ -79,6 +79,21 @@ TEST(PanoseFilter, MarkerSplitBetweenBuffersIsNotRecognised) {
   EXPECT_EQ(FilterBuffers({first, "234}tail\n"}), std::string(4080, 'a') + " tail\n");
 }
 
+TEST(PanoseFilter, PartialMarkerAtTheEndOfAPiece) {
+  PanoseFilter filter;
+  auto held = [&filter](const std::string& text) { return filter.PartialMarkerAtEnd(text.data(), text.size()); };
+  EXPECT_EQ(held("text{"), 1u);
+  EXPECT_EQ(held("text{\\*\\panos"), 9u);
+  EXPECT_EQ(held("{\\*\\pa"), 6u);
+  EXPECT_EQ(held("text{\\*\\panose"), 0u);  // a whole marker is the filter's business
+  EXPECT_EQ(held("text{\\*\\x"), 0u);
+  EXPECT_EQ(held("text{\\*\\pan\n"), 0u);  // a line end is never inside a marker
+  EXPECT_EQ(held(""), 0u);
+  char open[] = "a{\\*\\panose 1 {";
+  filter.FilterBuffer(open, sizeof open - 1);
+  EXPECT_EQ(filter.PartialMarkerAtEnd("{\\*", 3), 0u);  // inside a group nothing is held
+}
+
 TEST(PanoseFilter, ZeroBytesAreOrdinaryBytes) {
   EXPECT_EQ(FilterBuffers({"a\0b{\\*\\panose \0}c\0\n"s}), "a\0b c\0\n"s);
   EXPECT_EQ(FilterBuffers({"{\\*\\panose 1}\0"s}), " \0"s);
