@@ -10,9 +10,36 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=
 target_compile_options(qv_portable PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
 
 add_library(qv_runtime STATIC
+  runtime/ClassInfo.cpp
+  runtime/Exceptions.cpp
   runtime/MbcsText.cpp
+  runtime/ResourceStrings.cpp
   runtime/SystemErrorText.cpp)
 target_include_directories(qv_runtime PUBLIC ${CMAKE_SOURCE_DIR})
+
+# The program's resources (string table, icon, images), linked into every
+# program that uses the framework. An object library, so that the linker
+# cannot drop them for want of a reference.
+include(cmake/PixelArt.cmake)
+add_library(qv_resources OBJECT resources/Resources.rc)
+quorvel_resource_images(qv_resources)
+
+add_library(qv_framework STATIC
+  framework/Component.cpp
+  framework/Control.cpp
+  framework/Graphics.cpp
+  framework/Properties.cpp
+  framework/StdCtrls.cpp
+  framework/StringList.cpp)
+target_link_libraries(qv_framework PUBLIC qv_runtime comctl32 gdi32 user32)
+# Every program that links the framework gets the resources' object itself:
+# inside a static library nothing would pull it in.
+target_sources(qv_framework INTERFACE $<TARGET_OBJECTS:qv_resources>)
+
+add_library(qv_app STATIC
+  app/Application.cpp
+  app/Forms.cpp)
+target_link_libraries(qv_app PUBLIC qv_framework)
 
 add_library(qv_textfile STATIC
   textfile/TextFile.cpp
@@ -55,6 +82,18 @@ if(BUILD_TESTING)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED WINE TIMEOUT 300)
   endfunction()
+
+  quorvel_test(test_graphics tests/GraphicsTests.cpp tests/StringListTests.cpp)
+  target_link_libraries(test_graphics PRIVATE qv_framework)
+
+  quorvel_test(test_application tests/ApplicationTests.cpp tests/ComponentTests.cpp)
+  target_link_libraries(test_application PRIVATE qv_app)
+  add_dependencies(test_application shell-test-app)
+  # A program built like the real one, for the tests of how it ends.
+  add_executable(shell-test-app WIN32 tests/support/ShellTestApp.cpp)
+  target_link_libraries(shell-test-app PRIVATE qv_app)
+
+  add_test(NAME pixelart_tool COMMAND ${QUORVEL_PYTHON3} ${CMAKE_SOURCE_DIR}/tests/pixelart_test.py)
 
   quorvel_test(test_portable tests/PanoseFilterTests.cpp tests/TextTranslationTests.cpp)
   target_link_libraries(test_portable PRIVATE qv_portable)

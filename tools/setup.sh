@@ -5,7 +5,7 @@
 set -e
 PACKAGES="cmake make g++-mingw-w64-x86-64 wine wine64 locales googletest clang libfuzzer-14-dev
   libclang-rt-14-dev xvfb xdotool x11-apps imagemagick fonts-ipafont-gothic fonts-ipafont-mincho
-  perl util-linux"
+  perl util-linux python3"
 SUDO=; [ "$(id -u)" = 0 ] || SUDO=sudo
 missing=
 for p in $PACKAGES; do

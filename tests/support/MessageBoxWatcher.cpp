@@ -46,7 +46,7 @@ long long __stdcall MessageBoxWatcher::HookProcedure(int code, unsigned long lon
 }
 
 static BOOL CALLBACK EndUnansweredBox(HWND window, LPARAM) {
-  if (IsDialog(window) && GetPropA(window, "QuorvelTestSeen")) {
+  if (IsDialog(window) && GetPropA(window, "QuorvelTestRead")) {
     ADD_FAILURE() << "a message box was not closed by its answer: " << WindowText(window);
     EndDialog(window, IDCANCEL);
   }
@@ -58,10 +58,32 @@ void __stdcall MessageBoxWatcher::OnWatchdog(HWND, unsigned, unsigned long long,
 }
 
 void MessageBoxWatcher::OnActivate(HWND dialog) {
-  // A box is activated more than once when focus comes back to it; record it once.
+  // A box is activated more than once when focus comes back to it; take it once.
   if (GetPropA(dialog, "QuorvelTestSeen")) return;
   SetPropA(dialog, "QuorvelTestSeen", reinterpret_cast<HANDLE>(1));
+  // Some boxes are activated before their text is set: read and answer them
+  // from the box's own message loop instead.
+  SetTimer(nullptr, 0, 1, reinterpret_cast<TIMERPROC>(&MessageBoxWatcher::OnReadTimer));
+}
 
+static BOOL CALLBACK FindUnreadBox(HWND window, LPARAM parameter) {
+  if (IsDialog(window) && GetPropA(window, "QuorvelTestSeen") && !GetPropA(window, "QuorvelTestRead")) {
+    *reinterpret_cast<HWND*>(parameter) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void __stdcall MessageBoxWatcher::OnReadTimer(HWND, unsigned, unsigned long long id, unsigned long) {
+  HWND dialog = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindUnreadBox, reinterpret_cast<LPARAM>(&dialog));
+  if (!dialog) return;
+  KillTimer(nullptr, id);
+  SetPropA(dialog, "QuorvelTestRead", reinterpret_cast<HANDLE>(1));
+  if (gActiveWatcher) gActiveWatcher->ReadAndAnswer(dialog);
+}
+
+void MessageBoxWatcher::ReadAndAnswer(HWND dialog) {
   SeenMessageBox box;
   box.caption = WindowText(dialog);
   box.owner = GetWindow(dialog, GW_OWNER);
@@ -78,8 +100,8 @@ void MessageBoxWatcher::OnActivate(HWND dialog) {
       box.hasIcon = true;
   }
   seen_.push_back(box);
+  if (onShow_) onShow_(dialog);
 
-  // Answers are posted: the box is still being set up when it is activated.
   switch (answer_) {
     case MessageBoxAnswer::kOkButton:
       PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));

@@ -2,6 +2,7 @@
 // records what they said, and answers them as a user would.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,13 +33,18 @@ public:
 
   const std::vector<SeenMessageBox>& seen() const { return seen_; }
   void set_answer(MessageBoxAnswer answer) { answer_ = answer; }
+  // Runs while a box is up, before it is answered.
+  void set_on_show(std::function<void(HWND box)> callback) { onShow_ = std::move(callback); }
 
 private:
   static long long __stdcall HookProcedure(int code, unsigned long long wParam, long long lParam);
   static void __stdcall OnWatchdog(HWND, unsigned, unsigned long long, unsigned long);
+  static void __stdcall OnReadTimer(HWND, unsigned, unsigned long long, unsigned long);
   void OnActivate(HWND dialog);
+  void ReadAndAnswer(HWND dialog);
 
   MessageBoxAnswer answer_;
+  std::function<void(HWND)> onShow_;
   std::vector<SeenMessageBox> seen_;
   void* hook_ = nullptr;  // owned: a WH_CBT hook on this thread
   unsigned long long watchdog_ = 0;  // owned: a thread timer

@@ -1,0 +1,381 @@
+// The application object, its window, the message loop and error display.
+#include "app/Application.h"
+
+#include <cxxabi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <typeinfo>
+
+#include "runtime/MbcsText.h"
+#include "runtime/ResourceStrings.h"
+
+TApplication* Application = nullptr;
+
+namespace {
+
+constexpr char kApplicationWindowClass[] = "TApplication";
+
+BOOL CALLBACK DisableWindow(HWND window, LPARAM parameter) {
+  auto* context = reinterpret_cast<std::pair<HWND, std::vector<HWND>*>*>(parameter);
+  if (window != context->first && IsWindowVisible(window) && IsWindowEnabled(window)) {
+    context->second->push_back(window);
+    EnableWindow(window, FALSE);
+  }
+  return TRUE;
+}
+
+// The executable's name without folder, cut at its first period, from the OEM
+// code page, every character but the first in lower case.
+std::string TitleFromExecutable() {
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string name(FileNamePart(path));
+  const size_t period = name.find('.');  // a period is never a trail byte in Shift-JIS
+  if (period != std::string::npos) name.resize(period);
+  std::string converted(name.size() + 1, '\0');
+  OemToCharBuffA(name.c_str(), converted.data(), static_cast<DWORD>(name.size()));
+  converted.resize(name.size());
+  if (!converted.empty()) {
+    const size_t first = IsLeadByte(converted[0]) && converted.size() > 1 ? 2 : 1;
+    if (converted.size() > first)
+      CharLowerBuffA(converted.data() + first, static_cast<DWORD>(converted.size() - first));
+  }
+  return converted;
+}
+
+std::string DemangledName(const std::type_info& type) {
+  int status = 0;
+  char* readable = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+  std::string name = status == 0 && readable ? readable : type.name();
+  std::free(readable);
+  return name;
+}
+
+void ApplicationExceptionHandler(TPersistent* sender) {
+  if (Application) Application->HandleException(sender);
+}
+
+// Run's exit procedure: the forms vanish, then every component the
+// application owns is destroyed, the newest first.
+void ApplicationExitProcedure() {
+  if (!Application) return;
+  if (Application->Handle()) ShowOwnedPopups(Application->Handle(), FALSE);
+  Application->MarkDestroying();
+  Application->DestroyComponents();
+}
+
+void DestroyApplication() {
+  TApplication* application = Application;
+  Application = nullptr;
+  delete application;
+}
+
+const PropertyInfo kApplicationProperties[] = {
+    TextProperty<&TApplication::Title, &TApplication::SetTitle>("Title"),
+};
+
+}  // namespace
+
+const ClassInfo TApplication::kClassInfo{"TApplication", &TComponent::kClassInfo, nullptr, kApplicationProperties};
+const ClassInfo THintWindow::kClassInfo{"THintWindow", &TWinControl::kClassInfo};
+
+// ---- TaskWindowsDisabler ----
+
+TaskWindowsDisabler::TaskWindowsDisabler(HWND except) {
+  std::pair<HWND, std::vector<HWND>*> context{except, &disabled_};
+  EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&context));
+}
+
+void TaskWindowsDisabler::EnableAgain() {
+  for (HWND window : disabled_)
+    if (IsWindow(window)) EnableWindow(window, TRUE);
+  disabled_.clear();
+}
+
+void THintWindow::CreateParams(WindowParams& params) {
+  TWinControl::CreateParams(params);
+  params.style = WS_POPUP | WS_BORDER;
+  params.exStyle = WS_EX_TOOLWINDOW;
+  params.parent = Application ? Application->Handle() : nullptr;
+}
+
+// ---- TApplication ----
+
+TApplication::TApplication(TComponent* owner) : TComponent(owner) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSEXA windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = WindowProcedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, "MAINICON");
+  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.lpszClassName = kApplicationWindowClass;
+  RegisterClassExA(&windowClass);
+
+  title_ = TitleFromExecutable();
+  handle_ = CreateWindowExA(0, kApplicationWindowClass, title_.c_str(),
+                            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
+                            nullptr, instance, this);
+  if (handle_) {
+    ShowWindow(handle_, SW_SHOWNORMAL);
+    HMENU menu = GetSystemMenu(handle_, FALSE);
+    DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+    DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+    DeleteMenu(menu, SC_MOVE, MF_BYCOMMAND);
+  }
+  SetWindowExceptionHandler(ApplicationExceptionHandler);
+  hintWindow_ = new THintWindow(this);
+}
+
+TApplication::~TApplication() {
+  MarkDestroying();
+  DestroyComponents();
+  SetWindowExceptionHandler(nullptr);
+  if (handle_) {
+    HWND window = handle_;
+    handle_ = nullptr;
+    DestroyWindow(window);
+  }
+}
+
+std::string TApplication::Title() const {
+  if (!handle_) return title_;
+  char text[256] = "";
+  GetWindowTextA(handle_, text, sizeof text);
+  return text;
+}
+
+void TApplication::SetTitle(const std::string& title) {
+  title_ = title;
+  if (handle_) SetWindowTextA(handle_, title.c_str());
+}
+
+void TApplication::FormCreated(TForm* form) {
+  if (!mainForm_) {
+    form->HandleNeeded();
+    mainForm_ = form;
+  }
+}
+
+void TApplication::Run() {
+  running_ = true;
+  static bool exitProcedureRegistered = false;
+  if (!exitProcedureRegistered) {
+    exitProcedureRegistered = true;
+    std::atexit(ApplicationExitProcedure);
+  }
+  struct ClearRunning {
+    bool& running;
+    ~ClearRunning() { running = false; }
+  } clearRunning{running_};
+  if (!mainForm_) return;
+  if (showMainForm_) mainForm_->Show();
+  do {
+    try {
+      HandleMessage();
+    } catch (...) {
+      HandleException(this);
+    }
+  } while (!terminated_);
+}
+
+void TApplication::Terminate() {
+  PostQuitMessage(0);
+}
+
+void TApplication::HandleMessage() {
+  MSG message;
+  if (!ProcessMessage(message)) Idle();
+}
+
+void TApplication::ProcessMessages() {
+  MSG message;
+  while (ProcessMessage(message)) {
+  }
+}
+
+bool TApplication::ProcessMessage(MSG& message) {
+  if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (message.message == WM_QUIT) {
+    terminated_ = true;
+    return true;
+  }
+  bool handled = false;
+  if (onMessage_) onMessage_(message, handled);
+  if (!handled && !PreProcessKey(message)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return true;
+}
+
+// A key goes first to the control it is meant for, then to its form.
+bool TApplication::PreProcessKey(MSG& message) {
+  if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
+  TWinControl* target = nullptr;
+  for (HWND window = message.hwnd; window && !target; window = GetParent(window))
+    target = TWinControl::FromHandle(window);
+  if (!target) return false;
+  if (target->PreProcessKey(message)) return true;
+  if (auto* form = dynamic_cast<TForm*>(target->ParentForm())) return form->DialogKey(message);
+  return false;
+}
+
+void TApplication::Idle() {
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  TWinControl* under = TWinControl::FromHandle(WindowFromPoint(cursor));
+  if (under != mouseControl_) {
+    if (mouseControl_) {
+      auto* previous = static_cast<TWinControl*>(mouseControl_);
+      if (previous->HandleAllocated()) SendMessageA(previous->Handle(), CM_MOUSELEAVE, 0, 0);
+      RemoveFreeNotification(previous);
+    }
+    mouseControl_ = under;
+    if (under) {
+      FreeNotification(under);
+      SendMessageA(under->Handle(), CM_MOUSEENTER, 0, 0);
+    }
+  }
+  bool done = true;
+  if (onIdle_) onIdle_(this, done);
+  if (done) WaitMessage();
+}
+
+void TApplication::HandleException(TPersistent* sender) {
+  if (HWND captured = GetCapture()) SendMessageA(captured, WM_CANCELMODE, 0, 0);
+  try {
+    throw;
+  } catch (const EAbort&) {
+  } catch (const Exception& error) {
+    if (!IsExceptionFamily(error))
+      ShowSystemError(error.ClassName(), error.Message());
+    else if (onException_)
+      onException_(sender, error);
+    else
+      ShowException(error);
+  } catch (const std::exception& error) {
+    ShowSystemError(DemangledName(typeid(error)).c_str(), error.what());
+  } catch (...) {
+    ShowSystemError("(unknown)", "");
+  }
+}
+
+void TApplication::ShowException(const Exception& error) {
+  // The period comes always, also after one that is there already.
+  ShowMessageBox(error.Message() + ".", Title(), MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::ShowSystemError(const char* className, const std::string& message) {
+  char modulePath[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
+  const std::string module(FileNamePart(modulePath));
+  const char* period = !message.empty() && message.back() != '.' ? "." : "";
+  const std::string text =
+      Exception::Formatted(strings::kExceptionInModule, className, module.c_str(), nullptr, message.c_str(), period);
+  ::MessageBoxA(nullptr, text.c_str(), LoadResString(strings::kApplicationError).c_str(), MB_TASKMODAL | MB_ICONSTOP);
+}
+
+int TApplication::ShowMessageBox(const std::string& text, const std::string& caption, UINT flags) {
+  HWND active = GetActiveWindow();
+  TaskWindowsDisabler disabled(nullptr);
+  const int answer = ::MessageBoxA(handle_, text.c_str(), caption.c_str(), flags);
+  disabled.EnableAgain();
+  if (active && IsWindow(active)) SetActiveWindow(active);
+  return answer;
+}
+
+void TApplication::Minimize() {
+  if (!handle_ || IsIconic(handle_)) return;
+  SetActiveWindow(handle_);
+  // Without the platform's animation, as the forms vanish with the window.
+  ANIMATIONINFO animation = {};
+  animation.cbSize = sizeof animation;
+  SystemParametersInfoA(SPI_GETANIMATION, sizeof animation, &animation, 0);
+  const BOOL animated = animation.iMinAnimate;
+  if (animated) {
+    animation.iMinAnimate = FALSE;
+    SystemParametersInfoA(SPI_SETANIMATION, sizeof animation, &animation, 0);
+  }
+  ShowWindow(handle_, SW_MINIMIZE);
+  if (animated) {
+    animation.iMinAnimate = TRUE;
+    SystemParametersInfoA(SPI_SETANIMATION, sizeof animation, &animation, 0);
+  }
+}
+
+void TApplication::Restore() {
+  if (!handle_ || !IsIconic(handle_)) return;
+  SetActiveWindow(handle_);
+  ShowWindow(handle_, SW_RESTORE);
+  if (mainForm_ && mainForm_->ActiveControl() && mainForm_->ActiveControl()->CanFocus())
+    mainForm_->ActiveControl()->SetFocus();
+}
+
+LRESULT CALLBACK TApplication::WindowProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* application = reinterpret_cast<TApplication*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!application && msg == WM_NCCREATE) {
+    application = static_cast<TApplication*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(application));
+    application->handle_ = window;
+  }
+  if (!application || application->handle_ != window) return DefWindowProcA(window, msg, wParam, lParam);
+  try {
+    return application->WndProc(window, msg, wParam, lParam);
+  } catch (...) {
+    application->HandleException(application);
+    return 0;
+  }
+}
+
+LRESULT TApplication::WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CLOSE:
+      if (mainForm_) mainForm_->Close();
+      return 0;
+    case WM_SYSCOMMAND:
+      switch (wParam & 0xFFF0) {
+        case SC_MINIMIZE:
+          Minimize();
+          return 0;
+        case SC_RESTORE:
+          if (IsIconic(handle_)) {
+            Restore();
+            return 0;
+          }
+          break;
+        default:
+          break;
+      }
+      break;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Logging off or shutting down: the program ends now, through its exit
+      // procedures, without closing the main form (its close handler does not run).
+      if (wParam) std::exit(0);
+      return 0;
+    case WM_NCDESTROY:
+      handle_ = nullptr;
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation != opRemove) return;
+  if (component == mouseControl_) mouseControl_ = nullptr;
+  if (component == mainForm_) mainForm_ = nullptr;
+  if (component == hintWindow_) hintWindow_ = nullptr;
+}
+
+void InitializeApplication() {
+  if (Application) return;
+  Application = new TApplication(nullptr);
+  std::atexit(DestroyApplication);
+}

@@ -1,0 +1,136 @@
+// The application object: the program's window in the taskbar, the forms it
+// owns, the message loop, and the display of errors that escape a handler.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "app/Forms.h"
+#include "framework/Component.h"
+#include "runtime/Exceptions.h"
+
+// Disables every visible, enabled top-level window of the thread (but one) and
+// enables exactly those again.
+class TaskWindowsDisabler {
+public:
+  explicit TaskWindowsDisabler(HWND except);
+  ~TaskWindowsDisabler() { EnableAgain(); }
+  TaskWindowsDisabler(const TaskWindowsDisabler&) = delete;
+  TaskWindowsDisabler& operator=(const TaskWindowsDisabler&) = delete;
+  void EnableAgain();
+
+private:
+  std::vector<HWND> disabled_;  // not owned
+};
+
+// The window that would show hints; no control of the program has a hint, so
+// it is never shown, but it lives from start-up to the end like the forms.
+class THintWindow : public TWinControl {
+public:
+  static const ClassInfo kClassInfo;
+  const ClassInfo& classInfo() const override { return kClassInfo; }
+  using TWinControl::TWinControl;
+
+protected:
+  void CreateParams(WindowParams& params) override;
+};
+
+using TExceptionEvent = std::function<void(TPersistent* sender, const Exception& error)>;
+using TMessageEvent = std::function<void(MSG& message, bool& handled)>;
+using TIdleEvent = std::function<void(TPersistent* sender, bool& done)>;
+
+class TApplication : public TComponent {
+public:
+  static const ClassInfo kClassInfo;
+  const ClassInfo& classInfo() const override { return kClassInfo; }
+
+  // Creates the application window, titled after the executable.
+  explicit TApplication(TComponent* owner);
+  ~TApplication() override;
+
+  HWND Handle() const { return handle_; }
+  std::string Title() const;
+  void SetTitle(const std::string& title);
+
+  TForm* MainForm() const { return mainForm_; }
+  void ClearMainForm() { mainForm_ = nullptr; }
+  THintWindow* HintWindow() const { return hintWindow_; }
+
+  // Creates a form owned by the application. The reference is set before the
+  // form is built and cleared when building fails; the first form becomes
+  // the main form and gets its window, hidden.
+  template <class Form>
+  void CreateForm(Form*& reference) {
+    void* memory = ::operator new(sizeof(Form));
+    reference = static_cast<Form*>(memory);
+    try {
+      new (memory) Form(this);
+    } catch (...) {
+      ::operator delete(memory);
+      reference = nullptr;
+      throw;
+    }
+    FormCreated(reference);
+  }
+
+  // Shows the main form and handles messages until the application ends.
+  void Run();
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  bool Running() const { return running_; }
+  // Takes one message from the queue and handles it; idles when there is none.
+  void HandleMessage();
+  // Handles every message waiting, without idling.
+  void ProcessMessages();
+
+  // The error being handled now (call inside a catch): shown, unless silent.
+  void HandleException(TPersistent* sender);
+  void ShowException(const Exception& error);
+  // MessageBoxA owned by the application window, with the other windows
+  // disabled while it is up.
+  int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags);
+
+  void Minimize();
+  void Restore();
+
+  bool ShowMainForm() const { return showMainForm_; }
+  void SetShowMainForm(bool value) { showMainForm_ = value; }
+  void SetOnException(TExceptionEvent handler) { onException_ = std::move(handler); }
+  void SetOnMessage(TMessageEvent handler) { onMessage_ = std::move(handler); }
+  void SetOnIdle(TIdleEvent handler) { onIdle_ = std::move(handler); }
+
+protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+private:
+  static LRESULT CALLBACK WindowProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  void FormCreated(TForm* form);
+  bool ProcessMessage(MSG& message);
+  bool PreProcessKey(MSG& message);
+  void Idle();
+  void ShowSystemError(const char* className, const std::string& message);
+
+  HWND handle_ = nullptr;  // owned
+  std::string title_;
+  TForm* mainForm_ = nullptr;        // not owned: one of the components
+  THintWindow* hintWindow_ = nullptr;  // not owned: one of the components
+  TControl* mouseControl_ = nullptr;   // not owned: the control under the mouse
+  bool terminated_ = false;
+  bool running_ = false;
+  bool showMainForm_ = true;
+  TExceptionEvent onException_;
+  TMessageEvent onMessage_;
+  TIdleEvent onIdle_;
+};
+
+// The one application object; created by InitializeApplication().
+extern TApplication* Application;
+
+// Creates the application object before the program's entry runs; its exit
+// procedure destroys it (and its window) at the end of the process.
+void InitializeApplication();

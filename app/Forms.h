@@ -1,0 +1,123 @@
+// Forms: top-level windows owned by the application window, with border
+// styles, position, client size, show and close handlers, and modal showing.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "framework/Control.h"
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = unsigned;  // bit (1 << TBorderIcon)
+constexpr TBorderIcons kAllBorderIcons = (1u << biSystemMenu) | (1u << biMinimize) | (1u << biMaximize);
+enum TPosition {
+  poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
+  poMainFormCenter, poOwnerFormCenter
+};
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+
+using TModalResult = int;
+constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
+                       mrNo = 7, mrAll = 8;
+
+using TCloseEvent = std::function<void(TPersistent* sender, TCloseAction& action)>;
+using TCloseQueryEvent = std::function<void(TPersistent* sender, bool& canClose)>;
+
+class TForm : public TWinControl {
+public:
+  static const ClassInfo kClassInfo;
+  const ClassInfo& classInfo() const override { return kClassInfo; }
+
+  explicit TForm(TComponent* owner);
+  ~TForm() override;
+
+  TFormBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TFormBorderStyle style);
+  TBorderIcons BorderIcons() const { return borderIcons_; }
+  void SetBorderIcons(TBorderIcons icons);
+  TPosition Position() const { return position_; }
+  void SetPosition(TPosition position) { position_ = position; }
+  TFormStyle FormStyle() const { return formStyle_; }
+  void SetFormStyle(TFormStyle style) { formStyle_ = style; }
+
+  int ClientWidth() const override;
+  int ClientHeight() const override;
+  void SetClientWidth(int width);
+  void SetClientHeight(int height);
+
+  bool Scaled() const { return scaled_; }
+  void SetScaled(bool scaled) { scaled_ = scaled; }
+  int PixelsPerInch() const { return pixelsPerInch_; }
+  void SetPixelsPerInch(int value) { pixelsPerInch_ = value; }
+  // Stored by layouts with the font; kept for writing them back.
+  int TextHeight() const { return textHeight_; }
+  void SetTextHeight(int value) { textHeight_ = value; }
+
+  TModalResult ModalResult() const { return modalResult_; }
+  void SetModalResult(TModalResult result) { modalResult_ = result; }
+  bool Modal() const { return modal_; }
+
+  // The control that gets the focus when the form is active.
+  TWinControl* ActiveControl() const { return activeControl_; }
+  void SetActiveControl(TWinControl* control);
+
+  void SetOnShow(TNotifyEvent handler, std::string name = {}) { onShow_ = {std::move(name), std::move(handler)}; }
+  void SetOnClose(TCloseEvent handler, std::string name = {}) { onClose_ = {std::move(name), std::move(handler)}; }
+  void SetOnCloseQuery(TCloseQueryEvent handler, std::string name = {}) {
+    onCloseQuery_ = {std::move(name), std::move(handler)};
+  }
+  std::string OnShowName() const { return onShow_.name; }
+  void SetOnShowName(const std::string& name) { onShow_.name = name; }
+  std::string OnCloseName() const { return onClose_.name; }
+  void SetOnCloseName(const std::string& name) { onClose_.name = name; }
+  std::string OnCloseQueryName() const { return onCloseQuery_.name; }
+  void SetOnCloseQueryName(const std::string& name) { onCloseQuery_.name = name; }
+
+  void SetVisible(bool visible) override;
+  // Closes the form as its close box does: the close query, the close handler,
+  // then hide (or, for the main form, the end of the application).
+  void Close();
+  // Shows the form modally and returns its modal result once it is closed.
+  TModalResult ShowModal();
+  // Destroys the form once the messages queued before are processed.
+  void Release();
+  bool CloseQuery();
+
+  // Keys the form handles itself (Tab, Shift+Tab); true when consumed.
+  virtual bool DialogKey(const MSG& message);
+  // Runs the close steps of a modal form whose result was set.
+  void CloseModal();
+
+protected:
+  void CreateParams(WindowParams& params) override;
+  void CreateWnd() override;
+  void WndProc(TMessage& message) override;
+  void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
+  void VisibleChanged() override {}
+  void ChildFocused(TWinControl* control) override;
+  virtual void DoShow();
+  virtual void DoClose(TCloseAction& action);
+
+private:
+  void ApplyPosition();
+  void FocusActiveControl();
+
+  TFormBorderStyle borderStyle_ = bsSizeable;
+  TBorderIcons borderIcons_ = kAllBorderIcons;
+  TPosition position_ = poDesigned;
+  TFormStyle formStyle_ = fsNormal;
+  int clientWidth_ = 0, clientHeight_ = 0;  // the designed client size, until the window exists
+  bool scaled_ = true;
+  int pixelsPerInch_ = 96;
+  int textHeight_ = 0;
+  TModalResult modalResult_ = mrNone;
+  bool modal_ = false;
+  bool positioned_ = false;
+  TWinControl* activeControl_ = nullptr;  // not owned
+  TEvent<TNotifyEvent> onShow_;
+  TEvent<TCloseEvent> onClose_;
+  TEvent<TCloseQueryEvent> onCloseQuery_;
+};

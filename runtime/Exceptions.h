@@ -1,0 +1,72 @@
+// The family of framework errors: Exception carries a message text; each
+// class has a run-time class description, and membership of the family is
+// decided by the name "Exception" among a class's ancestors.
+#pragma once
+
+#include <string>
+
+#include "runtime/ClassInfo.h"
+
+class Exception {
+public:
+  static const ClassInfo kClassInfo;
+
+  explicit Exception(std::string message) : message_(std::move(message)) {}
+  virtual ~Exception() = default;
+
+  const std::string& Message() const { return message_; }
+  void SetMessage(std::string message) { message_ = std::move(message); }
+  virtual const ClassInfo& classInfo() const { return kClassInfo; }
+  const char* ClassName() const { return classInfo().name; }
+
+  // Message from the string table by number, formatted with printf-style arguments.
+  static std::string Formatted(unsigned stringId, ...);
+
+private:
+  std::string message_;
+};
+
+// True for an error object of the family: its class or an ancestor is named "Exception".
+inline bool IsExceptionFamily(const Exception& error) {
+  return error.classInfo().HasAncestorNamed("Exception");
+}
+
+// Declares an exception class deriving from Parent with its class description.
+#define QUORVEL_EXCEPTION_CLASS(Name, Parent)                                 \
+  class Name : public Parent {                                                \
+  public:                                                                     \
+    static const ClassInfo kClassInfo;                                        \
+    using Parent::Parent;                                                     \
+    const ClassInfo& classInfo() const override { return kClassInfo; }       \
+  }
+
+// Silent: handling it shows nothing.
+QUORVEL_EXCEPTION_CLASS(EAbort, Exception);
+// A forbidden operation on a form or control.
+QUORVEL_EXCEPTION_CLASS(EInvalidOperation, Exception);
+// The system could not provide a window, bitmap or list entry.
+QUORVEL_EXCEPTION_CLASS(EOutOfResources, Exception);
+// Bitmap data that cannot be read.
+QUORVEL_EXCEPTION_CLASS(EInvalidGraphic, Exception);
+// A registry key could not be opened or created.
+QUORVEL_EXCEPTION_CLASS(ERegistryException, Exception);
+// Reading a stored window layout failed.
+QUORVEL_EXCEPTION_CLASS(EFilerError, Exception);
+QUORVEL_EXCEPTION_CLASS(EReadError, EFilerError);
+QUORVEL_EXCEPTION_CLASS(EClassNotFound, EFilerError);
+// A resource of the program is missing.
+QUORVEL_EXCEPTION_CLASS(EResNotFound, Exception);
+// A list index or operation out of range.
+QUORVEL_EXCEPTION_CLASS(EListError, Exception);
+
+// A failed file or folder operation, with the system's error code.
+class EInOutError : public Exception {
+public:
+  static const ClassInfo kClassInfo;
+  EInOutError(std::string message, unsigned long errorCode) : Exception(std::move(message)), errorCode_(errorCode) {}
+  const ClassInfo& classInfo() const override { return kClassInfo; }
+  unsigned long ErrorCode() const { return errorCode_; }
+
+private:
+  unsigned long errorCode_;
+};

@@ -1,0 +1,25 @@
+// Framework messages from the program's string table, by number.
+#pragma once
+
+#include <string>
+
+namespace strings {
+// Numbers fixed by the program's design; the rest are ours.
+constexpr unsigned kCannotShowModal = 61490;      // 表示されているｳｨﾝﾄﾞｳをﾓｰﾀﾞﾙにすることはできません
+constexpr unsigned kOkButton = 61508;             // stock button captions 61508 to 61517
+constexpr unsigned kRegInvalidType = 61626;       // registry messages 61626 to 61629
+constexpr unsigned kExceptionInModule = 65438;    // %sがﾓｼﾞｭｰﾙ %s の\n%p で発生しました。\n%s%s\n
+constexpr unsigned kApplicationError = 65439;     // ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ
+// Our own numbers.
+constexpr unsigned kWindowClassFailed = 61700;    // ｳｨﾝﾄﾞｳ ｸﾗｽを登録できません
+constexpr unsigned kWindowCreateFailed = 61701;   // ｳｨﾝﾄﾞｳを作成できません
+constexpr unsigned kParentRequired = 61702;       // 制御 '%s' には親ｳｨﾝﾄﾞｳがありません
+constexpr unsigned kDuplicateName = 61703;        // ｺﾝﾎﾟｰﾈﾝﾄ名 %s は既に存在します
+constexpr unsigned kInvalidName = 61704;          // ｺﾝﾎﾟｰﾈﾝﾄ名 '%s' は無効です
+constexpr unsigned kListIndexError = 61705;       // ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (%d)
+constexpr unsigned kCannotFocus = 61706;          // 無効または非表示のｳｨﾝﾄﾞｳにはﾌｫｰｶｽを設定できません
+constexpr unsigned kResourceNotFound = 61707;     // %s ﾘｿｰｽが見つかりません
+}  // namespace strings
+
+// The string of that number from the program's string table; empty when missing.
+std::string LoadResString(unsigned id);
