@@ -300,6 +300,9 @@ void TApplication::Minimize() {
     SystemParametersInfoA(SPI_SETANIMATION, sizeof animation, &animation, 0);
   }
   ShowWindow(handle_, SW_MINIMIZE);
+  // The platform hides the windows a minimised window owns; say so, for the
+  // systems that leave it to the program.
+  ShowOwnedPopups(handle_, FALSE);
   if (animated) {
     animation.iMinAnimate = TRUE;
     SystemParametersInfoA(SPI_SETANIMATION, sizeof animation, &animation, 0);
@@ -310,6 +313,7 @@ void TApplication::Restore() {
   if (!handle_ || !IsIconic(handle_)) return;
   SetActiveWindow(handle_);
   ShowWindow(handle_, SW_RESTORE);
+  ShowOwnedPopups(handle_, TRUE);
   if (mainForm_ && mainForm_->ActiveControl() && mainForm_->ActiveControl()->CanFocus())
     mainForm_->ActiveControl()->SetFocus();
 }

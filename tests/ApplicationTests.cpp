@@ -442,3 +442,77 @@ TEST(ProgramEnd, EndOfSessionEndsWithoutTheCloseHandler) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- Minimise and restore through the application window ----
+
+TEST(ApplicationWindow, MinimiseHidesTheFormsAndRestoreBringsThemBack) {
+  FormFixture fixture;
+  fixture.form->Show();
+  ASSERT_TRUE(IsWindowVisible(fixture.form->Handle()));
+  SendMessageA(Application->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  Application->ProcessMessages();
+  EXPECT_TRUE(IsIconic(Application->Handle()));
+  EXPECT_FALSE(IsWindowVisible(fixture.form->Handle()));
+  SendMessageA(Application->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  Application->ProcessMessages();
+  EXPECT_FALSE(IsIconic(Application->Handle()));
+  EXPECT_TRUE(IsWindowVisible(fixture.form->Handle()));
+}
+
+// ---- Creating forms (last: the first form created becomes the main form) ----
+
+class CheckedForm;
+CheckedForm* gCheckedForm = nullptr;
+bool gReferenceSetDuringConstruction = false;
+
+class CheckedForm : public TForm {
+public:
+  explicit CheckedForm(TComponent* owner) : TForm(owner) {
+    gReferenceSetDuringConstruction = gCheckedForm == this;
+    SetName("CheckedForm");
+  }
+};
+
+class FailingForm : public TForm {
+public:
+  explicit FailingForm(TComponent* owner) : TForm(owner) { throw EResNotFound("TFAILINGFORM ﾘｿｰｽが見つかりません"); }
+};
+FailingForm* gFailingForm = nullptr;
+
+TEST(CreateForm, TheReferenceIsSetWhileBuildingAndClearedOnFailure) {
+  ASSERT_EQ(Application->MainForm(), nullptr);
+  gFailingForm = reinterpret_cast<FailingForm*>(1);
+  try {
+    Application->CreateForm(gFailingForm);
+    ADD_FAILURE() << "no error";
+  } catch (const EResNotFound&) {
+  } catch (const Exception& error) {
+    ADD_FAILURE() << error.ClassName() << ": " << error.Message();
+  }
+  EXPECT_EQ(gFailingForm, nullptr);
+  EXPECT_EQ(Application->MainForm(), nullptr);
+
+  try {
+    Application->CreateForm(gCheckedForm);
+  } catch (const Exception& error) {
+    FAIL() << error.ClassName() << ": " << error.Message();
+  }
+  EXPECT_TRUE(gReferenceSetDuringConstruction);
+  ASSERT_NE(gCheckedForm, nullptr);
+  EXPECT_EQ(gCheckedForm->Owner(), Application);
+  // The first form is the main form, and has its window, hidden.
+  EXPECT_EQ(Application->MainForm(), gCheckedForm);
+  EXPECT_TRUE(gCheckedForm->HandleAllocated());
+  EXPECT_FALSE(IsWindowVisible(gCheckedForm->Handle()));
+  TestForm* second = nullptr;
+  Application->CreateForm(second);
+  EXPECT_EQ(Application->MainForm(), gCheckedForm);
+  EXPECT_FALSE(second->HandleAllocated());  // made when first shown
+  delete second;
+  delete gCheckedForm;
+  EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+}  // namespace
