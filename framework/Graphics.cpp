@@ -510,7 +510,7 @@ DibImage ParseBmp(const BYTE* data, size_t size) {
   image.bitCount = bitCount;
   const size_t rowBytes = RowBytes(width, bitCount);
   // Divided rather than multiplied, so that absurd sizes cannot overflow.
-
+  if (static_cast<size_t>(image.height) > (size - bitsOffset) / rowBytes) ThrowInvalidImage();
 
   image.colours.resize(colourCount);
   for (size_t i = 0; i < colourCount; ++i) {

@@ -712,6 +712,15 @@ TEST(Canvas, BrushCopyReplacesATableColourOfAFourBitBitmap) {
   ExpectBrushCopyReplacesOnly(source, static_cast<TColor>(OddPalette()[FourBitPattern(1, 1)]));
 }
 
+TEST(Canvas, BrushCopyReplacesEitherColourOfAMonochromeBitmap) {
+  TBitmap source;
+  Load(source, MakeBmp(9, 4, 1, {RGB(0, 0, 0), RGB(255, 255, 255)},
+                       [](int x, int y) { return static_cast<uint32_t>((x + y) % 3 == 0); }));
+  ASSERT_TRUE(source.Monochrome());
+  ExpectBrushCopyReplacesOnly(source, clWhite);
+  ExpectBrushCopyReplacesOnly(source, clBlack);
+}
+
 TEST(Canvas, BrushCopyStretchesIntoALargerRectangle) {
   TBitmap source;
   source.SetSize(2, 1);
