@@ -28,6 +28,7 @@ add_library(qv_framework STATIC
   framework/Component.cpp
   framework/Control.cpp
   framework/Graphics.cpp
+  framework/ImageList.cpp
   framework/Properties.cpp
   framework/StdCtrls.cpp
   framework/StringList.cpp)
@@ -83,7 +84,7 @@ if(BUILD_TESTING)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED WINE TIMEOUT 300)
   endfunction()
 
-  quorvel_test(test_graphics tests/GraphicsTests.cpp tests/StringListTests.cpp)
+  quorvel_test(test_graphics tests/GraphicsTests.cpp tests/ImageListTests.cpp tests/StringListTests.cpp)
   target_link_libraries(test_graphics PRIVATE qv_framework)
 
   quorvel_test(test_application tests/ApplicationTests.cpp tests/ComponentTests.cpp)

@@ -19,6 +19,10 @@ constexpr unsigned kInvalidName = 61704;          // ｺﾝﾎﾟｰﾈﾝﾄ名
 constexpr unsigned kListIndexError = 61705;       // ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (%d)
 constexpr unsigned kCannotFocus = 61706;          // 無効または非表示のｳｨﾝﾄﾞｳにはﾌｫｰｶｽを設定できません
 constexpr unsigned kResourceNotFound = 61707;     // %s ﾘｿｰｽが見つかりません
+constexpr unsigned kInvalidImageSize = 61708;     // ｲﾒｰｼﾞｻｲｽﾞが正しくありません
+constexpr unsigned kInvalidImageList = 61709;     // 不正なｲﾒｰｼﾞ ﾘｽﾄ
+constexpr unsigned kCannotReplaceImage = 61710;   // ｲﾒｰｼﾞの置き換えができません
+constexpr unsigned kOutOfSystemResources = 61711; // ｼｽﾃﾑ ﾘｿｰｽが足りません
 }  // namespace strings
 
 // The string of that number from the program's string table; empty when missing.

@@ -226,3 +226,58 @@ TEST_F(ControlTest, FormClientSizeGivesTheWindowSize) {
 }
 
 }  // namespace
+
+namespace {
+
+// An owner-drawn list box that counts what its parent passes on to it.
+class OwnerDrawList : public TWinControl {
+public:
+  using TWinControl::TWinControl;
+  int measured = 0, drawn = 0, commands = 0;
+
+protected:
+  void CreateParams(WindowParams& params) override {
+    TWinControl::CreateParams(params);
+    params.windowClass = "LISTBOX";
+    params.systemClass = true;
+    params.style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | WS_VSCROLL;
+  }
+  void WndProc(TMessage& message) override {
+    switch (message.msg) {
+      case CN_MEASUREITEM:
+        ++measured;
+        reinterpret_cast<MEASUREITEMSTRUCT*>(message.lParam)->itemHeight = 17;
+        message.result = TRUE;
+        return;
+      case CN_DRAWITEM:
+        ++drawn;
+        message.result = TRUE;
+        return;
+      case CN_COMMAND:
+        if (HIWORD(message.wParam) == LBN_SELCHANGE) ++commands;
+        return;
+      default:
+        TWinControl::WndProc(message);
+    }
+  }
+};
+
+TEST_F(ControlTest, OwnerDrawAndCommandNotificationsReachTheChild) {
+  auto* list = new OwnerDrawList(form_);
+  list->SetParent(form_);
+  list->SetBounds(10, 40, 120, 100);
+  HWND window = list->Handle();  // the item height is asked for while the window is made
+  EXPECT_GE(list->measured, 1);
+  EXPECT_EQ(SendMessageA(window, LB_GETITEMHEIGHT, 0, 0), 17);
+  for (const char* item : {"表示", "ソフト"}) SendMessageA(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  form_->Show();
+  UpdateWindow(window);
+  EXPECT_GE(list->drawn, 2);
+  // A selection made by the user sends LBN_SELCHANGE; send the same notice.
+  SendMessageA(form_->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(window));
+  EXPECT_EQ(list->commands, 1);
+  EXPECT_EQ(button_->Owner(), form_);
+}
+
+}  // namespace
