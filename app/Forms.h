@@ -89,12 +89,13 @@ public:
   virtual bool DialogKey(const MSG& message);
   // Runs the close steps of a modal form whose result was set.
   void CloseModal();
+  // After the layout is read: scales a form designed at another resolution.
+  void Loaded() override;
 
 protected:
   void CreateParams(WindowParams& params) override;
   void CreateWnd() override;
   void WndProc(TMessage& message) override;
-  void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
   void VisibleChanged() override {}
   void ChildFocused(TWinControl* control) override;

@@ -516,3 +516,47 @@ TEST(CreateForm, TheReferenceIsSetWhileBuildingAndClearedOnFailure) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MessageLoop, TheMessageHookMayTakeAMessageBeforeItIsDispatched) {
+  FormFixture fixture;
+  fixture.form->Show();
+  int clicks = 0;
+  fixture.form->button->SetOnClick([&](TPersistent*) { ++clicks; });
+  int seen = 0;
+  Application->SetOnMessage([&](MSG& message, bool& handled) {
+    if (message.message == BM_CLICK) {
+      ++seen;
+      handled = seen == 1;  // the first one goes no further
+    }
+  });
+  PostMessageA(fixture.form->button->Handle(), BM_CLICK, 0, 0);
+  Application->ProcessMessages();
+  PostMessageA(fixture.form->button->Handle(), BM_CLICK, 0, 0);
+  Application->ProcessMessages();
+  Application->SetOnMessage(nullptr);
+  EXPECT_EQ(seen, 2);
+  EXPECT_EQ(clicks, 1);
+}
+
+TEST(FormScaling, LayoutsDesignedAtAnotherResolutionAreScaledUnlessTurnedOff) {
+  HDC screen = GetDC(nullptr);
+  const int screenPixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  for (bool scaled : {true, false}) {
+    FormFixture fixture;
+    TestForm* form = fixture.form;
+    form->SetScaled(scaled);
+    form->SetPixelsPerInch(screenPixelsPerInch * 2);  // designed at twice the screen's resolution
+    form->Font().SetHeight(-30);
+    form->SetLoading(true);
+    form->Loaded();
+    EXPECT_EQ(form->button->Width(), scaled ? 40 : 80);
+    EXPECT_EQ(form->button->Left(), scaled ? 5 : 10);
+    EXPECT_EQ(form->Font().Height(), scaled ? -15 : -30);
+    EXPECT_EQ(form->ClientWidth(), scaled ? 120 : 240);
+  }
+}
+
+}  // namespace
