@@ -8,6 +8,7 @@
 #include "app/Application.h"
 #include "runtime/Exceptions.h"
 #include "runtime/ResourceStrings.h"
+#include "runtime/UniqueHandle.h"
 
 namespace {
 
@@ -142,9 +143,7 @@ void TForm::Loaded() {
   TWinControl::Loaded();
   // Designed at another resolution: scale sizes and fonts to the screen's.
   if (!scaled_) return;
-  HDC screen = GetDC(nullptr);
-  const int screenPixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  const int screenPixelsPerInch = GetDeviceCaps(AcquireDC(nullptr).get(), LOGPIXELSY);
   if (screenPixelsPerInch == pixelsPerInch_ || pixelsPerInch_ <= 0) return;
   auto scale = [&](int value) { return MulDiv(value, screenPixelsPerInch, pixelsPerInch_); };
   for (int i = 0; i < ComponentCount(); ++i) {

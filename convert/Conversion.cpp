@@ -10,6 +10,7 @@
 #include "convert/PanoseFilter.h"
 #include "runtime/MbcsText.h"
 #include "runtime/SystemErrorText.h"
+#include "runtime/UniqueHandle.h"
 #include "textfile/TextFile.h"
 
 namespace {
@@ -43,28 +44,14 @@ HANDLE OpenForIdentity(const std::string& path) {
                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-class ScopedFileHandle {
-public:
-  explicit ScopedFileHandle(HANDLE handle) : handle_(handle) {}
-  ~ScopedFileHandle() {
-    if (valid()) CloseHandle(handle_);
-  }
-  ScopedFileHandle(const ScopedFileHandle&) = delete;
-  ScopedFileHandle& operator=(const ScopedFileHandle&) = delete;
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
-private:
-  HANDLE handle_;  // owned
-};
 
 // Two paths name the same file when volume and file index agree, whatever the
 // spelling (letter case, doubled backslashes, short names, links).
 bool SameFile(const std::string& first, const std::string& second) {
-  ScopedFileHandle a(OpenForIdentity(first));
-  ScopedFileHandle b(OpenForIdentity(second));
+  UniqueFile a(OpenForIdentity(first));
+  UniqueFile b(OpenForIdentity(second));
   BY_HANDLE_FILE_INFORMATION infoA, infoB;
-  if (!a.valid() || !b.valid() || !GetFileInformationByHandle(a.get(), &infoA) ||
+  if (!a || !b || !GetFileInformationByHandle(a.get(), &infoA) ||
       !GetFileInformationByHandle(b.get(), &infoB))
     return false;
   return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
@@ -84,9 +71,9 @@ std::string ReasonDestinationIsFixed(const std::string& path) {
 
 // Another program may hold the destination open without sharing write access.
 unsigned long ProbeWriteAccess(const std::string& path) {
-  ScopedFileHandle probe(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  UniqueFile probe(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return probe.valid() ? ERROR_SUCCESS : GetLastError();
+  return probe ? ERROR_SUCCESS : GetLastError();
 }
 
 std::string LastFileError() {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "framework/Persistent.h"
-#include "framework/UniqueHandle.h"
+#include "runtime/UniqueHandle.h"
 
 // windows.h maps TextOut to TextOutA, which would rename TCanvas::TextOut; we
 // call the ANSI functions by name anyway.

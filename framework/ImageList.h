@@ -2,8 +2,20 @@
 // list (ImageList_Create with ILC_MASK | ILC_COLORDDB).
 #pragma once
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include "framework/Graphics.h"
-#include "framework/UniqueHandle.h"
+#include "runtime/UniqueHandle.h"
+
+namespace handle_traits {
+struct ImageList {
+  using Type = HIMAGELIST;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type list) { ImageList_Destroy(list); }
+};
+}  // namespace handle_traits
+using UniqueImageList = UniqueHandle<handle_traits::ImageList>;
 
 class TImageList {
 public:

@@ -10,6 +10,7 @@
 
 #include "textfile/LockPool.h"
 #include "textfile/TextTranslation.h"
+#include "runtime/UniqueHandle.h"
 
 namespace textfile {
 namespace {
@@ -686,9 +687,7 @@ int QueryPathStatus(const char* path, PathStatus* status) {
   status->linkCount = 1;
 
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path, &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    FindClose(search);
+  if (UniqueFindHandle(FindFirstFileA(path, &found))) {
     const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     status->kind = folder ? PathStatus::kFolder : PathStatus::kRegular;
     status->readable = true;
@@ -718,16 +717,15 @@ int QueryPathStatus(const char* path, PathStatus* status) {
   }
 
   // Devices such as NUL are not found by a search either: try to open them.
-  HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
+  UniqueFile device(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!device) {
     SetErrorFromSystem(GetLastError());
     return -1;
   }
-  const DWORD type = GetFileType(handle);
+  const DWORD type = GetFileType(device.get());
   status->kind = type == FILE_TYPE_CHAR ? PathStatus::kCharacterDevice : PathStatus::kPipe;
   status->readable = status->writable = true;
-  CloseHandle(handle);
   return 0;
 }
 

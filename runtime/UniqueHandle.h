@@ -2,7 +2,6 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <utility>
 
@@ -63,12 +62,6 @@ struct MemoryDC {
   static void Close(Type dc) { DeleteDC(dc); }
 };
 
-struct ImageList {
-  using Type = HIMAGELIST;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type list) { ImageList_Destroy(list); }
-};
-
 struct Icon {
   using Type = HICON;
   static Type Invalid() { return nullptr; }
@@ -101,7 +94,6 @@ using UniqueBrush = UniqueHandle<handle_traits::GdiObject<HBRUSH>>;
 using UniquePen = UniqueHandle<handle_traits::GdiObject<HPEN>>;
 using UniqueBitmap = UniqueHandle<handle_traits::GdiObject<HBITMAP>>;
 using UniqueMemoryDC = UniqueHandle<handle_traits::MemoryDC>;
-using UniqueImageList = UniqueHandle<handle_traits::ImageList>;
 using UniqueIcon = UniqueHandle<handle_traits::Icon>;
 using UniqueRegKey = UniqueHandle<handle_traits::RegKey>;
 using UniqueFile = UniqueHandle<handle_traits::File>;
