@@ -560,3 +560,56 @@ TEST(FormScaling, LayoutsDesignedAtAnotherResolutionAreScaledUnlessTurnedOff) {
 }
 
 }  // namespace
+
+namespace {
+
+// A button that counts the mouse notices the idle step sends it.
+class MouseButton : public TButton {
+public:
+  using TButton::TButton;
+  int entered = 0, left = 0;
+
+protected:
+  void WndProc(TMessage& message) override {
+    if (message.msg == CM_MOUSEENTER) ++entered;
+    if (message.msg == CM_MOUSELEAVE) ++left;
+    TButton::WndProc(message);
+  }
+};
+
+TEST(MessageLoop, IdleStepTellsControlsWhenTheMouseComesAndGoes) {
+  FormFixture fixture;
+  auto* button = new MouseButton(fixture.form);
+  button->SetParent(fixture.form);
+  button->SetBounds(100, 60, 80, 30);
+  fixture.form->Show();
+  Application->ProcessMessages();
+  bool idled = false;
+  // No waiting in the idle step: the test drives it.
+  Application->SetOnIdle([&](TPersistent*, bool& done) {
+    idled = true;
+    done = false;
+  });
+  auto idleOnce = [&] {
+    Application->ProcessMessages();
+    idled = false;
+    Application->HandleMessage();  // the queue is empty: the idle step runs
+    EXPECT_TRUE(idled);
+  };
+  POINT over{140, 75};
+  ClientToScreen(fixture.form->Handle(), &over);
+  ASSERT_TRUE(SetCursorPos(over.x, over.y));
+  idleOnce();
+  EXPECT_EQ(button->entered, 1);
+  EXPECT_EQ(button->left, 0);
+  idleOnce();  // still there: no new notice
+  EXPECT_EQ(button->entered, 1);
+  POINT away{5, 5};
+  ClientToScreen(fixture.form->Handle(), &away);
+  SetCursorPos(away.x, away.y);
+  idleOnce();
+  EXPECT_EQ(button->left, 1);
+  Application->SetOnIdle(nullptr);
+}
+
+}  // namespace
