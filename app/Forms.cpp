@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/LayoutDecoder.h"
+#include "app/LayoutReader.h"
 #include "runtime/Exceptions.h"
 #include "runtime/ResourceStrings.h"
 #include "runtime/UniqueHandle.h"
@@ -28,11 +30,10 @@ const PropertyInfo kFormProperties[] = {
     IntegerProperty<&TForm::ClientHeight, &TForm::SetClientHeight>("ClientHeight"),
     BooleanProperty<&TForm::Scaled, &TForm::SetScaled>("Scaled", true),
     IntegerProperty<&TForm::PixelsPerInch, &TForm::SetPixelsPerInch>("PixelsPerInch", 96),
-    IntegerProperty<&TForm::TextHeight, &TForm::SetTextHeight>("TextHeight"),
     ComponentProperty<&TForm::ActiveControl, &TForm::SetActiveControl>("ActiveControl", TWinControl::kClassInfo),
-    EventProperty<&TForm::OnShowName, &TForm::SetOnShowName>("OnShow"),
-    EventProperty<&TForm::OnCloseName, &TForm::SetOnCloseName>("OnClose"),
-    EventProperty<&TForm::OnCloseQueryName, &TForm::SetOnCloseQueryName>("OnCloseQuery"),
+    EventProperty<&TForm::OnShowName, &TForm::SetOnShow>("OnShow"),
+    EventProperty<&TForm::OnCloseName, &TForm::SetOnClose>("OnClose"),
+    EventProperty<&TForm::OnCloseQueryName, &TForm::SetOnCloseQuery>("OnCloseQuery"),
 };
 
 }  // namespace
@@ -44,7 +45,18 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
 }
 
 TForm::~TForm() {
+  ForgetLayoutReferences(*this);
   if (Application && Application->MainForm() == this) Application->ClearMainForm();
+}
+
+void TForm::ReadLayout() {
+  ReadFormLayout(*this);
+}
+
+bool TForm::ReadExtraProperty(std::string_view name, LayoutDecoder& decoder) {
+  if (!SameText(name, "TextHeight")) return TWinControl::ReadExtraProperty(name, decoder);
+  textHeight_ = decoder.ReadInteger();
+  return true;
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle style) {

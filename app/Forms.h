@@ -16,14 +16,11 @@ enum TPosition {
   poMainFormCenter, poOwnerFormCenter
 };
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
-enum TCloseAction { caNone, caHide, caFree, caMinimize };
 
 using TModalResult = int;
 constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
                        mrNo = 7, mrAll = 8;
 
-using TCloseEvent = std::function<void(TPersistent* sender, TCloseAction& action)>;
-using TCloseQueryEvent = std::function<void(TPersistent* sender, bool& canClose)>;
 
 class TForm : public TWinControl {
 public:
@@ -51,9 +48,10 @@ public:
   void SetScaled(bool scaled) { scaled_ = scaled; }
   int PixelsPerInch() const { return pixelsPerInch_; }
   void SetPixelsPerInch(int value) { pixelsPerInch_ = value; }
-  // Stored by layouts with the font; kept for writing them back.
+  // The font's line height the layout was made with (stored, not published).
   int TextHeight() const { return textHeight_; }
   void SetTextHeight(int value) { textHeight_ = value; }
+  bool ReadExtraProperty(std::string_view name, LayoutDecoder& decoder) override;
 
   TModalResult ModalResult() const { return modalResult_; }
   void SetModalResult(TModalResult result) { modalResult_ = result; }
@@ -69,11 +67,8 @@ public:
     onCloseQuery_ = {std::move(name), std::move(handler)};
   }
   std::string OnShowName() const { return onShow_.name; }
-  void SetOnShowName(const std::string& name) { onShow_.name = name; }
   std::string OnCloseName() const { return onClose_.name; }
-  void SetOnCloseName(const std::string& name) { onClose_.name = name; }
   std::string OnCloseQueryName() const { return onCloseQuery_.name; }
-  void SetOnCloseQueryName(const std::string& name) { onCloseQuery_.name = name; }
 
   void SetVisible(bool visible) override;
   // Closes the form as its close box does: the close query, the close handler,
@@ -93,6 +88,9 @@ public:
   void Loaded() override;
 
 protected:
+  // Builds the form and its controls from the layout resource named after
+  // its class; form classes with a layout call it from their constructor.
+  void ReadLayout();
   void CreateParams(WindowParams& params) override;
   void CreateWnd() override;
   void WndProc(TMessage& message) override;

@@ -10,12 +10,11 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=
 target_compile_options(qv_portable PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
 
 add_library(qv_runtime STATIC
-  runtime/ClassInfo.cpp
-  runtime/Exceptions.cpp
   runtime/MbcsText.cpp
   runtime/ResourceStrings.cpp
   runtime/SystemErrorText.cpp)
 target_include_directories(qv_runtime PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(qv_runtime PUBLIC qv_portable)
 
 # The program's resources (string table, icon, images), linked into every
 # program that uses the framework. An object library, so that the linker
@@ -39,7 +38,8 @@ target_sources(qv_framework INTERFACE $<TARGET_OBJECTS:qv_resources>)
 
 add_library(qv_app STATIC
   app/Application.cpp
-  app/Forms.cpp)
+  app/Forms.cpp
+  app/LayoutReader.cpp)
 target_link_libraries(qv_app PUBLIC qv_framework)
 
 add_library(qv_textfile STATIC
@@ -96,7 +96,7 @@ if(BUILD_TESTING)
 
   add_test(NAME pixelart_tool COMMAND ${QUORVEL_PYTHON3} ${CMAKE_SOURCE_DIR}/tests/pixelart_test.py)
 
-  quorvel_test(test_portable tests/PanoseFilterTests.cpp tests/TextTranslationTests.cpp)
+  quorvel_test(test_portable tests/LayoutDecoderTests.cpp tests/PanoseFilterTests.cpp tests/TextTranslationTests.cpp)
   target_link_libraries(test_portable PRIVATE qv_portable)
   quorvel_test(test_textfile tests/TextFileTests.cpp)
   target_link_libraries(test_textfile PRIVATE qv_textfile)

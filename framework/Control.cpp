@@ -42,8 +42,8 @@ const PropertyInfo kControlProperties[] = {
     TextProperty<&TControl::Caption, &TControl::SetCaption>("Caption"),
     ObjectProperty<static_cast<TFont& (TControl::*)()>(&TControl::Font)>("Font", TFont::kClassInfo),
     BooleanProperty<&TControl::ParentFont, &TControl::SetParentFont>("ParentFont", true),
-    IntegerProperty<&TControl::Color, &TControl::SetColor>("Color", clBtnFace),
-    EventProperty<&TControl::OnClickName, &TControl::SetOnClickName>("OnClick"),
+    ColorProperty<&TControl::Color, &TControl::SetColor>("Color", clBtnFace),
+    EventProperty<&TControl::OnClickName, &TControl::SetOnClick>("OnClick"),
 };
 
 const PropertyInfo kWinControlProperties[] = {
@@ -126,10 +126,6 @@ void TControl::SetColor(TColor color) {
 void TControl::SetParentFont(bool value) {
   parentFont_ = value;
   if (value && parent_) ParentFontChanged();
-}
-
-void TControl::SetOnClickName(const std::string& name) {
-  onClick_.name = name;
 }
 
 void TControl::Click() {
@@ -441,6 +437,22 @@ void TWinControl::RemoveControl(TControl* control) {
   }
   controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
   control->parent_ = nullptr;
+}
+
+void TWinControl::MoveChild(TControl* control, int position) {
+  auto found = std::find(controls_.begin(), controls_.end(), control);
+  if (found == controls_.end()) return;
+  controls_.erase(found);
+  const size_t place = position < 0 ? 0 : std::min(static_cast<size_t>(position), controls_.size());
+  controls_.insert(controls_.begin() + static_cast<ptrdiff_t>(place), control);
+  auto* windowed = dynamic_cast<TWinControl*>(control);
+  if (windowed && windowed->handle_) {
+    HWND after = place == 0 ? HWND_TOP : nullptr;
+    for (size_t i = place; i-- > 0 && !after;)
+      if (auto* previous = dynamic_cast<TWinControl*>(controls_[i]); previous && previous->handle_)
+        after = previous->handle_;
+    SetWindowPos(windowed->handle_, after ? after : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
 }
 
 int TWinControl::TabOrder() const {

@@ -9,20 +9,11 @@
 #include <vector>
 
 #include "framework/Component.h"
+#include "framework/Events.h"
 #include "framework/Graphics.h"
 #include "framework/Messages.h"
 
 class TWinControl;
-
-using TNotifyEvent = std::function<void(TPersistent* sender)>;
-
-// An event as layouts store it: the handler's method name, and the bound handler.
-template <class Handler>
-struct TEvent {
-  std::string name;
-  Handler handler;
-  explicit operator bool() const { return static_cast<bool>(handler); }
-};
 
 class TControl : public TComponent {
 public:
@@ -70,7 +61,6 @@ public:
   const TEvent<TNotifyEvent>& OnClick() const { return onClick_; }
   void SetOnClick(TNotifyEvent handler, std::string name = {}) { onClick_ = {std::move(name), std::move(handler)}; }
   std::string OnClickName() const { return onClick_.name; }
-  void SetOnClickName(const std::string& name);
 
   // Runs the click handler, if any.
   virtual void Click();
@@ -137,6 +127,8 @@ public:
   void DestroyHandle();
 
   int ControlCount() const { return static_cast<int>(controls_.size()); }
+  // Moves a child to another place among the children (and in the windows' z-order).
+  void MoveChild(TControl* control, int position);
   TControl* Control(int index) const { return controls_[static_cast<size_t>(index)]; }
 
   int TabOrder() const;

@@ -1,6 +1,8 @@
 // Colours, fonts, brushes, pens, the canvas and bitmaps over GDI.
 #include "framework/Graphics.h"
 
+#include "app/LayoutDecoder.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -41,8 +43,8 @@ constexpr const char* kFontStyleNames[] = {"fsBold", "fsItalic", "fsUnderline", 
 constexpr const char* kFontPitchNames[] = {"fpDefault", "fpVariable", "fpFixed"};
 
 const PropertyInfo kFontProperties[] = {
-    IntegerProperty<&TFont::Charset, &TFont::SetCharset>("Charset", SHIFTJIS_CHARSET),
-    IntegerProperty<&TFont::Color, &TFont::SetColor>("Color", clWindowText),
+    CharsetProperty<&TFont::Charset, &TFont::SetCharset>("Charset", SHIFTJIS_CHARSET),
+    ColorProperty<&TFont::Color, &TFont::SetColor>("Color", clWindowText),
     IntegerProperty<&TFont::Height, &TFont::SetHeight>("Height", kDefaultFontHeight),
     TextProperty<&TFont::Name, &TFont::SetName>("Name"),
     EnumProperty<&TFont::Pitch, &TFont::SetPitch>("Pitch", kFontPitchNames, fpDefault),
@@ -765,4 +767,15 @@ TColor TBitmap::TransparentColor() {
   if (!bitmap_) return clNone;
   if (Monochrome()) return clWhite;
   return Canvas().Pixels(0, height_ - 1);
+}
+
+bool TBitmap::ReadExtraProperty(std::string_view name, LayoutDecoder& decoder) {
+  if (name.size() != 4 || CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name.data(), 4, "Data", 4) != CSTR_EQUAL)
+    return false;
+  const std::vector<uint8_t> data = decoder.ReadBinary();
+  if (data.size() < 4) throw EReadError(layout_messages::kInvalidPropertyValue);
+  const uint32_t count = data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<uint32_t>(data[3]) << 24);
+  if (count > data.size() - 4) throw EReadError(layout_messages::kInvalidPropertyValue);
+  LoadFromBmpBytes(data.data() + 4, count);
+  return true;
 }

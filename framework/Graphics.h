@@ -305,6 +305,8 @@ public:
   // A BMP file image (BITMAPFILEHEADER, BITMAPINFOHEADER, colour table, bits);
   // EInvalidGraphic for anything else. The bitmap is unchanged on failure.
   void LoadFromBmpBytes(const void* data, size_t size);
+  // Layouts store the image as Data: a 32-bit byte count, then a BMP file.
+  bool ReadExtraProperty(std::string_view name, LayoutDecoder& decoder) override;
   // The picture as a BMP file image: a loaded bitmap in its own depth and
   // colour table, a device-dependent one as 24 bits per pixel.
   std::string SaveToBmpBytes() const;

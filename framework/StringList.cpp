@@ -1,6 +1,8 @@
 // TStringList over a vector of items, compared with CompareStringA in the user's locale.
 #include "framework/StringList.h"
 
+#include "app/LayoutDecoder.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -171,4 +173,21 @@ void TStringList::SetText(const std::string& text) {
     throw;
   }
   EndUpdate();
+}
+
+bool TStringList::ReadExtraProperty(std::string_view name, LayoutDecoder& decoder) {
+  if (name.size() != 7 ||
+      CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name.data(), 7, "Strings", 7) != CSTR_EQUAL)
+    return false;
+  BeginUpdate();
+  try {
+    Clear();
+    decoder.ReadListStart();
+    while (!decoder.AtEndOfList()) Add(decoder.ReadString());
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+  return true;
 }

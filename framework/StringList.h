@@ -18,6 +18,8 @@ class TStringList : public TPersistent {
 public:
   static const ClassInfo kClassInfo;
   const ClassInfo& classInfo() const override { return kClassInfo; }
+  // Layouts store the lines as Strings: a list of strings.
+  bool ReadExtraProperty(std::string_view name, LayoutDecoder& decoder) override;
 
   TStringList() = default;
   TStringList(const TStringList&) = delete;

@@ -7,7 +7,9 @@
 #include <string_view>
 
 class TComponent;
-struct PropertyInfo;  // framework/Properties.h
+struct PropertyInfo;     // framework/Properties.h
+struct PublishedMethod;  // framework/Properties.h
+struct PublishedField;   // framework/Properties.h
 
 struct ClassInfo {
   const char* name;
@@ -15,6 +17,10 @@ struct ClassInfo {
   // Creates an instance owned by `owner`; nullptr for classes that cannot be created by name.
   TComponent* (*create)(TComponent* owner) = nullptr;
   std::span<const PropertyInfo> properties = {};
+  // Forms: the handler methods that layouts name, and the fields that receive
+  // the components of the same name.
+  std::span<const PublishedMethod> methods = {};
+  std::span<const PublishedField> fields = {};
 
   // True when this class is `other` or derives from it.
   bool InheritsFrom(const ClassInfo& other) const;

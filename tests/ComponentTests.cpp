@@ -102,8 +102,10 @@ TEST(Properties, TablesAreFoundThroughTheClassAndItsAncestors) {
   const PropertyInfo* font = FindProperty(TForm::kClassInfo, "Font");
   ASSERT_EQ(font->type, PropertyType::kObject);
   EXPECT_EQ(font->object(form), &form.Font());
-  FindProperty(TForm::kClassInfo, "OnShow")->writeText(form, "FormShow");
-  EXPECT_EQ(form.OnShowName(), "FormShow");
+  form.SetOnShow([](TPersistent*) {}, "FormShow");
+  const PropertyInfo* onShow = FindProperty(TForm::kClassInfo, "OnShow");
+  EXPECT_EQ(onShow->type, PropertyType::kEvent);
+  EXPECT_EQ(onShow->readText(form), "FormShow");
 }
 
 TEST(ClassRegistry, ClassesAreFoundByName) {
