@@ -20,6 +20,7 @@ target_link_libraries(qv_runtime PUBLIC qv_portable)
 # program that uses the framework. An object library, so that the linker
 # cannot drop them for want of a reference.
 include(cmake/PixelArt.cmake)
+include(cmake/Layouts.cmake)
 add_library(qv_resources OBJECT resources/Resources.rc)
 quorvel_resource_images(qv_resources)
 
@@ -95,6 +96,13 @@ if(BUILD_TESTING)
   target_link_libraries(shell-test-app PRIVATE qv_app)
 
   add_test(NAME pixelart_tool COMMAND ${QUORVEL_PYTHON3} ${CMAKE_SOURCE_DIR}/tests/pixelart_test.py)
+  add_test(NAME layoutc_tool COMMAND ${QUORVEL_PYTHON3} ${CMAKE_SOURCE_DIR}/tests/layoutc_test.py)
+
+  # Forms read from text layouts compiled at build time.
+  file(GLOB test_layouts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/layouts/*.txt)
+  quorvel_test(test_layouts tests/LayoutReaderTests.cpp tests/layouts/Layouts.rc)
+  target_link_libraries(test_layouts PRIVATE qv_app)
+  quorvel_layouts(test_layouts tests/layouts/Layouts.rc ${test_layouts})
 
   quorvel_test(test_portable tests/LayoutDecoderTests.cpp tests/PanoseFilterTests.cpp tests/TextTranslationTests.cpp)
   target_link_libraries(test_portable PRIVATE qv_portable)

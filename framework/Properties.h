@@ -216,7 +216,7 @@ constexpr PublishedMethod CloseMethod(const char* name) {
 // A form's field of a component type, filled when the component of its name is read.
 template <auto Field>
 constexpr PublishedField ComponentField(const char* name, const ClassInfo& type) {
-  PublishedField field{name, &type};
+  PublishedField field{name, &type, nullptr};
   field.store = [](TPersistent& form, TComponent* component) {
     using Form = typename property_detail::FieldClass<decltype(Field)>::type;
     using Stored = typename property_detail::FieldClass<decltype(Field)>::value;

@@ -66,7 +66,8 @@ The file holds exactly one component, the form. A component starts with
 inherited form already has; "[N]" after the class, on the same line, stores
 the component's position N among its parent's children. Then come its
 properties, then its child components (each written the same way), and
-"end". Properties may not follow a child component.
+"end". Properties may not follow a child component. The heading
+("object NAME: CLASS [N]") stands on one line.
 
 A property is "PATH = VALUE" on a line of its own, where PATH is a name or
 names joined by dots (Font.Name, Glyph.Data, Lines.Strings). Names are ASCII
@@ -77,7 +78,8 @@ the same line as '=' and is one of:
                       -2147483648..2147483647
     1.5, -0.25, 2.0E10
                       a number with a decimal point, digits on both sides,
-                      optionally an exponent: an extended float
+                      optionally an exponent: an extended float, the one
+                      nearest to the decimal value (halfway: the even one)
     'text'            a string in single quotes, ending on the same line; ''
                       inside stands for one quote. Pieces joined with '+'
                       (also across lines) make one string:
@@ -99,11 +101,15 @@ the same line as '=' and is one of:
                       store its index N, on a line of its own, then the
                       item's properties, then "end"
 
+The words object, inherited, end, item and bitmap are written in lower case.
+A name followed by '=' is always a property, so a property may be called
+"end" too; "bitmap" is a keyword only when a string follows on its line.
+
 A string may not hold control characters other than the tab. Every text
 (names, strings, identifiers) is stored in Shift-JIS (code page 932), so it
-may only use characters that code page has: for example the wave dash and
-the em dash must be written as their full-width forms (～, ―), and the yen
-sign as a backslash.
+may only use characters that code page has: for example the em dash and en
+dash are missing (write ― or ‐ instead), and so is the yen sign, which
+Japanese Windows shows for the backslash: write \ for it.
 
 Faults are reported with their line: unknown tokens, unterminated strings,
 a component or item or bracket that is not closed, bad hex digits, numbers
@@ -244,7 +250,7 @@ class Token:
         if self.kind == "eof":
             return "the end of the file"
         if self.kind == "string":
-            return "a string"
+            return f"the string {_shorten(self.text)}"
         if self.kind == "hex":
             return "binary data"
         return f"'{_shorten(self.text)}'"
@@ -255,6 +261,7 @@ class Token:
 
 _NAME = re.compile(r"[A-Za-z_][A-Za-z0-9_]*(?:\.[A-Za-z_][A-Za-z0-9_]*)*")
 _NUMBER = re.compile(r"-?[0-9]+(?:\.[0-9]+(?:[eE][+-]?[0-9]+)?)?")
+_FLOAT_PARTS = re.compile(r"-?([0-9]+)\.([0-9]+)(?:[eE]([+-]?[0-9]+))?")
 _WORD_TAIL = re.compile(r"[A-Za-z0-9_.]+")
 _HEX_DIGITS = set("0123456789abcdefABCDEF")
 _PUNCTUATION = set("=:[](),<>+")
@@ -344,7 +351,10 @@ def tokenize(path, text):
             if "." in word:
                 tokens.append(Token("float", word, None, line, first))
             else:
-                tokens.append(Token("int", word, int(word), line, first))
+                # Anything this long is out of range anyway; not converting it
+                # keeps clear of Python's limit on digits.
+                value = int(word) if len(word) <= 24 else (-1 if word[0] == "-" else 1) << 80
+                tokens.append(Token("int", word, value, line, first))
             i = end
         elif ch in _PUNCTUATION:
             tokens.append(Token("punct", ch, None, line, first))
@@ -449,14 +459,21 @@ class _Compiler:
     def fail(self, line, message):
         raise LayoutError(self.path, line, message)
 
-    def expect_punct(self, text, after):
-        token = self.take()
+    def take_on_line(self, line, what):
+        """The next token, which must stand on the given line."""
+        token = self.peek()
+        if token.line != line or token.kind == "eof":
+            self.fail(line, f"expected {what}, found the end of the line")
+        return self.take()
+
+    def expect_punct(self, text, after, line):
+        token = self.take_on_line(line, f"'{text}' {after}")
         if not token.is_punct(text):
             self.fail(token.line, f"expected '{text}' {after}, found {token.describe()}")
         return token
 
-    def expect_simple_name(self, what):
-        token = self.take()
+    def expect_simple_name(self, what, line):
+        token = self.take_on_line(line, what)
         if token.kind != "name" or "." in token.text:
             self.fail(token.line, f"expected {what}, found {token.describe()}")
         return token
@@ -484,8 +501,8 @@ class _Compiler:
     def int_value(self, token):
         data = int_bytes(token.value)
         if data is None:
-            self.fail(token.line, f"number out of range: {token.text} (an integer must lie "
-                                  f"in {INT32_MIN}..{INT32_MAX})")
+            self.fail(token.line, f"number out of range: {_shorten(token.text)} (an integer "
+                                  f"must lie in {INT32_MIN}..{INT32_MAX})")
         return data
 
     # -- structure
@@ -509,20 +526,23 @@ class _Compiler:
     def component(self):
         keyword = self.take()
         self.expect_own_line(keyword, f"'{keyword.text}'")
-        name = self.expect_simple_name(f"the component's name after '{keyword.text}'")
-        self.expect_punct(":", f"after the component's name '{name.text}'")
-        class_name = self.expect_simple_name(f"the class name after '{name.text}:'")
+        # The whole heading stands on one line, so that a heading cut short
+        # cannot take the next line's words for its names.
+        line = keyword.line
+        name = self.expect_simple_name(f"the component's name after '{keyword.text}'", line)
+        self.expect_punct(":", f"after the component's name '{name.text}'", line)
+        class_name = self.expect_simple_name(f"the class name after '{name.text}:'", line)
         flags = FLAG_INHERITED if keyword.text == "inherited" else 0
         position = b""
         bracket = self.peek()
         if bracket.is_punct("[") and bracket.line == class_name.line:
             self.take()
-            number = self.take()
+            number = self.take_on_line(line, "the component's position")
             if number.kind != "int":
                 self.fail(number.line, f"expected the component's position (an integer) "
                                        f"in '[ ]', found {number.describe()}")
             position = self.int_value(number)
-            self.expect_punct("]", "after the component's position")
+            self.expect_punct("]", "after the component's position", line)
             flags |= FLAG_POSITION
         out = bytearray()
         if flags:
@@ -554,8 +574,8 @@ class _Compiler:
                 self.fail(token.line, f"expected '=' after {token.describe()}, "
                                       f"found {self.peek(1).describe()}")
             else:
-                self.fail(token.line, f"unexpected {token.describe()}: expected a property, "
-                                      f"'object', 'inherited' or 'end'")
+                self.fail(token.line, f"expected a property, 'object', 'inherited' or 'end', "
+                                      f"found {token.describe()}")
         out.append(END)
         out += children
         out.append(END)
@@ -600,11 +620,21 @@ class _Compiler:
         self.fail(token.line, f"expected a value, found {token.describe()}")
 
     def float_value(self, token):
-        negative = token.text.startswith("-")
-        data = extended_bytes(negative, Fraction(token.text.lstrip("-")))
+        whole, fraction, exponent = _FLOAT_PARTS.fullmatch(token.text).groups()
+        digits = (whole + fraction).lstrip("0")
+        data = None
+        if not digits:
+            data = extended_bytes(token.text.startswith("-"), Fraction(0))
+        elif exponent is None or len(exponent.lstrip("+-0")) <= 6:
+            scale = int(exponent or 0) - len(fraction)
+            # Only values within reach of the extended range are worked out
+            # exactly: 10**hugeexponent would take forever.
+            if -5000 < scale + len(digits) < 5000:
+                data = extended_bytes(token.text.startswith("-"),
+                                      Fraction(int(digits)) * Fraction(10) ** scale)
         if data is None:
-            self.fail(token.line, f"number out of range: {token.text} does not fit an "
-                                  f"extended float")
+            self.fail(token.line, f"number out of range: {_shorten(token.text)} does not "
+                                  f"fit an extended float")
         return bytes([EXTENDED]) + data
 
     def string_value(self, token):
@@ -691,12 +721,12 @@ class _Compiler:
             bracket = self.peek()
             if bracket.is_punct("[") and bracket.line == token.line:
                 self.take()
-                number = self.take()
+                number = self.take_on_line(token.line, "the item's index")
                 if number.kind != "int":
                     self.fail(number.line, f"expected the item's index (an integer) in '[ ]', "
                                            f"found {number.describe()}")
                 out += self.int_value(number)
-                self.expect_punct("]", "after the item's index")
+                self.expect_punct("]", "after the item's index", token.line)
             out.append(LIST)
             while True:
                 inner = self.peek()
@@ -708,14 +738,17 @@ class _Compiler:
                     self.expect_own_line(inner, "'end'")
                     self.take()
                     break
+                elif inner.is_punct(">"):
+                    self.fail(inner.line, f"missing 'end': the item of line {token.line} is "
+                                          f"not closed before '>'")
                 elif inner.kind == "name" and inner.text in ("object", "inherited"):
                     self.fail(inner.line, "a component cannot be inside a collection item")
                 elif inner.kind == "name":
                     self.fail(inner.line, f"expected '=' after {inner.describe()}, "
                                           f"found {self.peek(1).describe()}")
                 else:
-                    self.fail(inner.line, f"unexpected {inner.describe()}: expected a property "
-                                          f"or 'end' in the item")
+                    self.fail(inner.line, f"expected a property or 'end' in the item, "
+                                          f"found {inner.describe()}")
             out.append(END)
         out.append(END)
         return bytes(out)
@@ -815,7 +848,7 @@ def _name_text(raw):
     return "".join(p if isinstance(p, str) else f"?{p:02X}" for p in _text_pieces(raw))
 
 
-STRING_PIECE = 64       # characters of a string a line in the dump
+STRING_PIECE = 64       # bytes of a string a line in the dump
 HEX_LINE = 32           # bytes of binary data a line in the dump
 
 
@@ -824,27 +857,37 @@ def _string_lines(raw, indent):
     on following lines."""
     pieces = []     # each a quoted string or a ?XX mark
     current = []
+    width = 0       # in bytes, which is also the width of Japanese text on screen
     for p in _text_pieces(raw):
         if isinstance(p, str):
-            current.append("''" if p == "'" else p)
-            if len(current) == STRING_PIECE:
+            size = len(p.encode(ENCODING))
+            if width + size > STRING_PIECE:
                 pieces.append("'" + "".join(current) + "'")
-                current = []
+                current, width = [], 0
+            current.append("''" if p == "'" else p)
+            width += size
         else:
             if current:
                 pieces.append("'" + "".join(current) + "'")
-                current = []
+                current, width = [], 0
             pieces.append(f"?{p:02X}")
     if current or not pieces:
         pieces.append("'" + "".join(current) + "'")
-    if len(pieces) == 1:
-        return pieces
+    # Short pieces share a line; a full piece has one of its own.
+    def width(piece):
+        return len(piece.encode(ENCODING))
+
+    lines = [[pieces[0]]]
+    used = width(pieces[0])
+    for piece in pieces[1:]:
+        if used + 3 + width(piece) > STRING_PIECE + 2:
+            lines.append([])
+            used = -3
+        lines[-1].append(piece)
+        used += 3 + width(piece)
     inner = "  " * (indent + 1)
-    lines = [pieces[0] + " +"]
-    for piece in pieces[1:-1]:
-        lines.append(inner + piece + " +")
-    lines.append(inner + pieces[-1])
-    return lines
+    texts = [" + ".join(lines[0])] + [inner + " + ".join(line) for line in lines[1:]]
+    return [text + " +" for text in texts[:-1]] + [texts[-1]]
 
 
 class _Dumper:
