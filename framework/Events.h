@@ -12,6 +12,7 @@ enum TCloseAction { caNone, caHide, caFree, caMinimize };
 using TNotifyEvent = std::function<void(TPersistent* sender)>;
 using TCloseEvent = std::function<void(TPersistent* sender, TCloseAction& action)>;
 using TCloseQueryEvent = std::function<void(TPersistent* sender, bool& canClose)>;
+using TKeyPressEvent = std::function<void(TPersistent* sender, char& key)>;
 
 template <class Handler>
 struct TEvent {

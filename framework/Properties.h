@@ -34,6 +34,7 @@ struct PublishedMethod {
   TNotifyEvent (*notify)(TPersistent& form) = nullptr;
   TCloseEvent (*close)(TPersistent& form) = nullptr;
   TCloseQueryEvent (*closeQuery)(TPersistent& form) = nullptr;
+  TKeyPressEvent (*keyPress)(TPersistent& form) = nullptr;
 };
 
 // A form's field that holds the component of its name once it is read.
@@ -167,6 +168,9 @@ template <> struct MethodBinder<TCloseEvent> {
 };
 template <> struct MethodBinder<TCloseQueryEvent> {
   static constexpr auto kField = &PublishedMethod::closeQuery;
+};
+template <> struct MethodBinder<TKeyPressEvent> {
+  static constexpr auto kField = &PublishedMethod::keyPress;
 };
 template <class T> struct SetterHandler;
 template <class C, class H> struct SetterHandler<void (C::*)(H, std::string)> { using type = H; };
