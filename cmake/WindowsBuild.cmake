@@ -48,6 +48,13 @@ add_library(qv_textfile STATIC
   textfile/LockPool.cpp)
 target_link_libraries(qv_textfile PUBLIC qv_portable qv_runtime)
 
+add_library(qv_filectrl STATIC
+  FileCtrl/DirectoryListBox.cpp
+  FileCtrl/DriveComboBox.cpp
+  FileCtrl/FileCtrlHelpers.cpp
+  FileCtrl/FileListBox.cpp)
+target_link_libraries(qv_filectrl PUBLIC qv_framework mpr)
+
 add_library(qv_convert STATIC
   convert/Conversion.cpp)
 target_link_libraries(qv_convert PUBLIC qv_textfile qv_portable qv_runtime)
@@ -58,6 +65,8 @@ target_link_libraries(quorvel-convert PRIVATE qv_convert)
 # Benchmark program; bench/run.sh builds and drives it.
 add_executable(bench_convert EXCLUDE_FROM_ALL bench/bench_convert.cpp)
 target_link_libraries(bench_convert PRIVATE qv_convert psapi)
+add_executable(bench_filectrl EXCLUDE_FROM_ALL bench/bench_filectrl.cpp)
+target_link_libraries(bench_filectrl PRIVATE qv_filectrl qv_app)
 
 if(BUILD_TESTING)
   set(WINE_PREFIX_DIR ${CMAKE_BINARY_DIR}/wine/prefix)
@@ -100,9 +109,13 @@ if(BUILD_TESTING)
 
   # Forms read from text layouts compiled at build time.
   file(GLOB test_layouts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/layouts/*.txt)
-  quorvel_test(test_layouts tests/LayoutReaderTests.cpp tests/layouts/Layouts.rc)
-  target_link_libraries(test_layouts PRIVATE qv_app)
+  quorvel_test(test_layouts tests/LayoutReaderTests.cpp tests/FileCtrlFormTests.cpp tests/layouts/Layouts.rc)
+  target_link_libraries(test_layouts PRIVATE qv_app qv_filectrl)
   quorvel_layouts(test_layouts tests/layouts/Layouts.rc ${test_layouts})
+
+  quorvel_test(test_filectrl tests/FileCtrlHelpersTests.cpp tests/DirectoryListBoxTests.cpp
+               tests/FileListBoxTests.cpp tests/DriveComboBoxTests.cpp tests/support/FileCtrlFixture.cpp)
+  target_link_libraries(test_filectrl PRIVATE qv_filectrl qv_app)
 
   quorvel_test(test_portable tests/LayoutDecoderTests.cpp tests/PanoseFilterTests.cpp tests/TextTranslationTests.cpp)
   target_link_libraries(test_portable PRIVATE qv_portable)

@@ -1,0 +1,259 @@
+// The drive combo box: one item per drive of the system, with an image for its
+// kind and its volume label or network name.
+#include <windows.h>
+#include <winnetwk.h>
+
+#include <cstring>
+#include <string>
+
+#include "FileCtrl/FileCtrl.h"
+#include "FileCtrl/FileCtrlHelpers.h"
+#include "runtime/MbcsText.h"
+
+namespace {
+
+// Label and remote-name buffers: MAX_PATH and its terminating zero.
+constexpr DWORD kNameBufferSize = 261;
+
+// Room left of the image, and between image and text.
+constexpr int kImageMargin = 2;
+constexpr int kTextGap = 5;
+// Where the text starts when an item has no image.
+constexpr int kDefaultImageWidth = 16;
+
+const char* const kTextCaseNames[] = {"tcLowerCase", "tcUpperCase"};
+
+TComponent* CreateDriveComboBox(TComponent* owner) {
+  return new TDriveComboBox(owner);
+}
+
+const PropertyInfo kDriveComboBoxProperties[] = {
+    ComponentProperty<&TDriveComboBox::DirList, &TDriveComboBox::SetDirList>("DirList",
+                                                                            TDirectoryListBox::kClassInfo),
+    EnumProperty<&TDriveComboBox::TextCase, &TDriveComboBox::SetTextCase>("TextCase", kTextCaseNames, tcLowerCase),
+    EventProperty<&TDriveComboBox::OnChangeName, &TDriveComboBox::SetOnChange>("OnChange"),
+};
+
+// Drive letters only: the C library's toupper would follow a locale.
+char UpperLetter(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// SetErrorMode for a scope: the previous mode comes back however the scope is left.
+class ScopedErrorMode {
+public:
+  explicit ScopedErrorMode(UINT mode) : previous_(SetErrorMode(mode)) {}
+  ~ScopedErrorMode() { SetErrorMode(previous_); }
+  ScopedErrorMode(const ScopedErrorMode&) = delete;
+  ScopedErrorMode& operator=(const ScopedErrorMode&) = delete;
+
+private:
+  UINT previous_;
+};
+
+// Labels and network names take the case of the drive letter they follow. On
+// a double-byte code page only the ASCII letters change: the system's case
+// mapping would also touch trail bytes such as the 0x41 of "ア".
+std::string FoldToLetterCase(std::string text, char letter) {
+  const bool lower = letter >= 'a';
+  CPINFO info{};
+  if (GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1) {
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (IsLeadByte(text[i]))
+        ++i;  // the trail byte stays as it is
+      else if (lower && text[i] >= 'A' && text[i] <= 'Z')
+        text[i] = static_cast<char>(text[i] - 'A' + 'a');
+      else if (!lower && text[i] >= 'a' && text[i] <= 'z')
+        text[i] = static_cast<char>(text[i] - 'a' + 'A');
+    }
+  } else if (!text.empty()) {
+    const DWORD length = static_cast<DWORD>(text.size());
+    if (lower)
+      CharLowerBuffA(text.data(), length);
+    else
+      CharUpperBuffA(text.data(), length);
+  }
+  return text;
+}
+
+}  // namespace
+
+const ClassInfo TDriveComboBox::kClassInfo{"TDriveComboBox", &TCustomComboBox::kClassInfo, CreateDriveComboBox,
+                                           kDriveComboBoxProperties};
+
+std::string VolumeLabelText(char letter) {
+  // An empty drive would otherwise ask the user to insert a disk.
+  ScopedErrorMode quiet(SEM_FAILCRITICALERRORS);
+  char label[kNameBufferSize] = {};
+  const std::string root = std::string(1, letter) + ":\\";
+  // A drive without a volume leaves the buffer empty, which shows as "[]".
+  GetVolumeInformationA(root.c_str(), label, kNameBufferSize, nullptr, nullptr, nullptr, nullptr, 0);
+  return "[" + FoldToLetterCase(std::string(label, strnlen(label, sizeof label)), letter) + "]";
+}
+
+std::string NetworkDriveText(char letter) {
+  const char local[] = {UpperLetter(letter), ':', '\0'};
+  char remote[kNameBufferSize] = {};
+  DWORD length = kNameBufferSize;
+  if (WNetGetConnectionA(local, remote, &length) != NO_ERROR) return VolumeLabelText(letter);
+  return FoldToLetterCase(std::string(remote, strnlen(remote, sizeof remote)), letter);
+}
+
+TDriveComboBox::TDriveComboBox(TComponent* owner) : TCustomComboBox(owner) {
+  SetStyle(csOwnerDrawFixed);
+  floppyImage_ = std::make_unique<TBitmap>();
+  fixedImage_ = std::make_unique<TBitmap>();
+  networkImage_ = std::make_unique<TBitmap>();
+  cdRomImage_ = std::make_unique<TBitmap>();
+  ramImage_ = std::make_unique<TBitmap>();
+  LoadResourceImage(*floppyImage_, "FLOPPY");
+  LoadResourceImage(*fixedImage_, "HARD");
+  LoadResourceImage(*networkImage_, "NETWORK");
+  LoadResourceImage(*cdRomImage_, "CDROM");
+  LoadResourceImage(*ramImage_, "RAM");
+  const std::string folder = CurrentDirectory();
+  // A network path ("\\server\share\...") has no drive letter.
+  currentDrive_ = folder.empty() || folder[0] == '\\' ? 0 : folder[0];
+  FitItemHeight();
+}
+
+TDriveComboBox::~TDriveComboBox() {
+  // The window goes before the images its items point to.
+  DestroyHandle();
+}
+
+void TDriveComboBox::FitItemHeight() {
+  if (!floppyImage_) return;  // a font change during construction
+  int height = FontTextHeight(Font());
+  if (height < floppyImage_->Height()) height = floppyImage_->Height();
+  SetItemHeight(height);
+}
+
+void TDriveComboBox::FontChanged() {
+  TCustomComboBox::FontChanged();
+  FitItemHeight();
+  // The selection field takes its height only when the window is made.
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TDriveComboBox::CreateWnd() {
+  TCustomComboBox::CreateWnd();
+  FillItems();
+  // Nothing is selected yet, so this always passes the drive on and raises OnChange.
+  SetCurrentDrive(currentDrive_);
+}
+
+void TDriveComboBox::FillItems() {
+  // Items live in the window; CreateWnd fills them once it exists.
+  if (!HandleAllocated()) return;
+  SetText("");
+  ClearItems();
+  const DWORD drives = GetLogicalDrives();
+  for (int i = 0; i < 26; ++i) {
+    if (!(drives & (1u << i))) continue;
+    char letter = static_cast<char>('a' + i);
+    const std::string root = std::string(1, letter) + ":\\";
+    const UINT type = GetDriveTypeA(root.c_str());
+    if (textCase_ == tcUpperCase) letter = UpperLetter(letter);
+    const std::string name = std::string(1, letter) + ":";
+    switch (type) {
+      case DRIVE_REMOVABLE:
+        // Not asked for its label: that would spin up (or wait for) the disk.
+        AddItem(name, floppyImage_.get());
+        break;
+      case DRIVE_FIXED:
+        AddItem(name + " " + VolumeLabelText(letter), fixedImage_.get());
+        break;
+      case DRIVE_REMOTE:
+        AddItem(name + " " + NetworkDriveText(letter), networkImage_.get());
+        break;
+      case DRIVE_CDROM:
+        AddItem(name + " " + VolumeLabelText(letter), cdRomImage_.get());
+        break;
+      case DRIVE_RAMDISK:
+        AddItem(name + " " + VolumeLabelText(letter), ramImage_.get());
+        break;
+      default:
+        break;  // unknown kind or no root folder: not a drive to offer
+    }
+  }
+}
+
+void TDriveComboBox::SetCurrentDrive(char drive) {
+  const bool itemSelected = HandleAllocated() && ItemIndex() >= 0;
+  if (itemSelected && UpperLetter(drive) == UpperLetter(currentDrive_)) return;
+  if (drive == 0) {
+    currentDrive_ = 0;
+    if (HandleAllocated()) SetItemIndex(-1);
+  } else {
+    currentDrive_ = textCase_ == tcUpperCase ? UpperLetter(drive) : static_cast<char>(UpperLetter(drive) + 32);
+    if (HandleAllocated()) {
+      const int count = ItemCount();
+      for (int i = 0; i < count; ++i) {
+        const std::string text = ItemText(i);
+        if (text.size() >= 2 && UpperLetter(text[0]) == UpperLetter(currentDrive_) && text[1] == ':') {
+          SetItemIndex(i);
+          break;
+        }
+      }
+    }
+  }
+  // A drive that cannot be entered raises here; OnChange is then not raised.
+  if (dirList_) dirList_->SetCurrentDrive(currentDrive_);
+  NotifyChange();
+}
+
+void TDriveComboBox::NotifyChange() {
+  if (onChange_.handler) onChange_.handler(this);
+}
+
+void TDriveComboBox::SelectionChanged() {
+  TCustomComboBox::SelectionChanged();
+  const int selected = ItemIndex();
+  if (selected >= 0) {
+    const std::string text = ItemText(selected);
+    if (!text.empty()) SetCurrentDrive(text[0]);
+  }
+}
+
+void TDriveComboBox::SetTextCase(TTextCase textCase) {
+  textCase_ = textCase;
+  const char drive = currentDrive_;
+  FillItems();  // leaves no item selected, so the drive below is chosen again in full
+  SetCurrentDrive(drive);
+}
+
+void TDriveComboBox::SetDirList(TDirectoryListBox* list) {
+  if (dirList_) dirList_->linkedDriveCombo_ = nullptr;
+  dirList_ = list;
+  if (list) {
+    list->linkedDriveCombo_ = this;
+    list->FreeNotification(this);
+  }
+}
+
+void TDriveComboBox::Notification(TComponent* component, TOperation operation) {
+  TCustomComboBox::Notification(component, operation);
+  if (operation == opRemove && component == dirList_) dirList_ = nullptr;
+}
+
+void TDriveComboBox::DrawItem(int index, const RECT& rect, UINT) {
+  TCanvas& canvas = Canvas();
+  canvas.FillRect(rect);
+  RECT textRect = rect;
+  int imageWidth = kDefaultImageWidth;
+  if (auto* image = static_cast<TBitmap*>(ItemData(index))) {
+    imageWidth = image->Width();
+    DrawTransparentImage(canvas, rect.left + kImageMargin, (rect.top + rect.bottom - image->Height()) / 2, *image);
+  }
+  textRect.left += imageWidth + kTextGap;
+  const std::string text = ItemText(index);
+  // DrawTextA draws on the bare DC: the canvas selects its font when it
+  // measures, and the item's colours are set here as the canvas would set them.
+  canvas.TextWidth("");
+  HDC dc = canvas.Handle();
+  SetTextColor(dc, ColorToRGB(canvas.Font().Color()));
+  SetBkColor(dc, ColorToRGB(canvas.Brush().Color()));
+  SetBkMode(dc, canvas.Brush().Style() == bsClear ? TRANSPARENT : OPAQUE);
+  DrawTextA(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}

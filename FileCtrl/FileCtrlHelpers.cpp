@@ -1,0 +1,244 @@
+// Helpers shared by the file-browsing controls.
+#include "FileCtrl/FileCtrlHelpers.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "FileCtrl/FileCtrl.h"
+#include "framework/Graphics.h"
+#include "runtime/Exceptions.h"
+#include "runtime/MbcsText.h"
+#include "runtime/UniqueHandle.h"
+
+std::string JoinWithSeparator(std::string_view folder, std::string_view name) {
+  std::string joined(folder);
+  if (!EndsWithChar(folder, '\\')) joined += '\\';
+  joined += name;
+  return joined;
+}
+
+int FolderDepth(std::string_view path) {
+  int depth = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (IsLeadByte(path[i]))
+      ++i;
+    else if (path[i] == '\\')
+      ++depth;
+  }
+  return depth;
+}
+
+int FontTextHeight(TFont& font) {
+  WindowDC screen = AcquireDC(nullptr);
+  TEXTMETRICA metrics{};
+  {
+    ScopedSelectObject selected = SelectInto(screen.get(), font.Handle());
+    GetTextMetricsA(screen.get(), &metrics);
+  }
+  return metrics.tmHeight;
+}
+
+std::string LowerAnsi(std::string_view text) {
+  std::string lowered(text);
+  if (!lowered.empty()) CharLowerBuffA(lowered.data(), static_cast<DWORD>(lowered.size()));
+  return lowered;
+}
+
+std::string LowerFileName(std::string_view name) {
+  CPINFO info{};
+  const bool doubleByte = GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1;
+  if (!doubleByte) return LowerAnsi(name);
+  std::string lowered(name);
+  for (size_t i = 0; i < lowered.size(); ++i) {
+    if (IsLeadByte(lowered[i]))
+      ++i;  // the trail byte is copied as it is
+    else if (lowered[i] >= 'A' && lowered[i] <= 'Z')
+      lowered[i] = static_cast<char>(lowered[i] - 'A' + 'a');
+  }
+  return lowered;
+}
+
+bool EndsWithChar(std::string_view text, char c) {
+  size_t last = std::string_view::npos;
+  for (size_t i = 0; i < text.size(); ++i) {
+    last = i;
+    if (IsLeadByte(text[i])) ++i;
+  }
+  return last != std::string_view::npos && last == text.size() - 1 && text[last] == c;
+}
+
+size_t FirstBackslash(std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsLeadByte(text[i]))
+      ++i;
+    else if (text[i] == '\\')
+      return i;
+  }
+  return std::string_view::npos;
+}
+
+size_t LastOf(std::string_view text, std::string_view chars) {
+  size_t found = std::string_view::npos;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsLeadByte(text[i]))
+      ++i;
+    else if (chars.find(text[i]) != std::string_view::npos)
+      found = i;
+  }
+  return found;
+}
+
+std::string DrivePart(std::string_view path) {
+  if (path.size() >= 2 && path[1] == ':') return std::string(path.substr(0, 2));
+  if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+    // \\server\share: up to the backslash after the share name.
+    const size_t server = FirstBackslash(path.substr(2));
+    if (server == std::string_view::npos) return std::string(path);
+    const size_t shareStart = 2 + server + 1;
+    const size_t share = FirstBackslash(path.substr(shareStart));
+    return std::string(share == std::string_view::npos ? path : path.substr(0, shareStart + share));
+  }
+  return {};
+}
+
+std::string CurrentDirectory() {
+  char folder[260] = "";
+  const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+  return std::string(folder, length < sizeof folder ? length : 0);
+}
+
+std::string InOutErrorMessage(unsigned long code) {
+  switch (code) {
+    case 2: return "ﾌｧｲﾙが見つかりません";
+    case 3: return "不正なﾌｧｲﾙ名です";
+    case 4: return "ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます";
+    case 5: return "ﾌｧｲﾙへのｱｸｾｽが拒否されました";
+    case 100: return "ﾌｧｲﾙの末尾以降を読み込みました";
+    case 101: return "ﾃﾞｨｽｸがいっぱいです";
+    case 106: return "入力値が数値ではありません";
+    default: {
+      char text[64];
+      std::snprintf(text, sizeof text, "I/O ｴﾗｰ (%lu)", code);
+      return text;
+    }
+  }
+}
+
+void RaiseInOutError(unsigned long code) {
+  throw EInOutError(InOutErrorMessage(code), code);
+}
+
+void ChangeDirectory(const std::string& path) {
+  if (!SetCurrentDirectoryA(path.c_str())) RaiseInOutError(GetLastError());
+}
+
+namespace {
+
+// A search for the name finds an entry that is not a folder.
+bool FileEntryExists(const std::string& name) {
+  WIN32_FIND_DATAA found;
+  UniqueFindHandle search(FindFirstFileA(name.c_str(), &found));
+  return search && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+EnteredPath SplitEnteredPath(const std::string& text) {
+  const std::string saved = CurrentDirectory();
+  EnteredPath result;
+  result.drive = saved.empty() ? 0 : saved[0];
+  std::string folder = text;
+  std::string drivePart;
+  if (folder.size() >= 2 && folder[0] == '[' && EndsWithChar(folder, ']')) {
+    folder = folder.substr(1, folder.size() - 2);
+  } else {
+    drivePart = DrivePart(folder);
+    if (!drivePart.empty())
+      folder.erase(0, drivePart.size());
+    else
+      drivePart = DrivePart(saved);
+    result.drive = drivePart.size() >= 2 && drivePart[1] == ':' ? drivePart[0] : 0;
+  }
+
+  try {
+    ChangeDirectory(drivePart);
+    const size_t cut = LastOf(folder, "\\:");
+    std::string file = cut == std::string::npos ? folder : folder.substr(cut + 1);
+    if (folder.size() == file.size() + 1) {
+      folder = "\\";
+    } else if (folder.size() > file.size()) {
+      folder.resize(folder.size() - file.size() - 1);
+    } else {
+      const std::string current = CurrentDirectory();
+      folder = current.substr(DrivePart(current).size());
+      if (folder.empty()) folder = "\\";
+    }
+    if (!folder.empty()) ChangeDirectory(folder);
+    if (!file.empty() && file.find_first_of("*?") == std::string::npos && !FileEntryExists(file)) {
+      ChangeDirectory(file);  // the last part names a folder
+      folder = folder.size() == 1 ? "\\" + file : folder + "\\" + file;
+      file.clear();
+    }
+    if (result.drive == 0) folder = drivePart + folder;
+    result.folder = folder;
+    result.file = file;
+  } catch (...) {
+    SetCurrentDirectoryA(saved.c_str());
+    throw;
+  }
+  ChangeDirectory(saved);
+  return result;
+}
+
+std::string CutFirstFolder(std::string text) {
+  if (text == "\\") return {};
+  const bool leadingSlash = !text.empty() && text[0] == '\\';
+  if (leadingSlash) text.erase(0, 1);
+  if (!text.empty() && text[0] == '.') text.erase(0, text.size() < 4 ? text.size() : 4);
+  const size_t slash = FirstBackslash(text);
+  text = slash == std::string::npos ? std::string() : "...\\" + text.substr(slash + 1);
+  if (leadingSlash) text.insert(0, "\\");
+  return text;
+}
+
+std::string ShortenPathToWidth(const std::string& path, TCanvas& canvas, int limit) {
+  std::string result = path;
+  const size_t cut = LastOf(path, "\\:");
+  std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+  const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+  std::string drive;
+  if (folder.size() >= 2 && folder[1] == ':') {
+    drive = folder.substr(0, 2);
+    folder.erase(0, 2);
+  }
+  while ((!folder.empty() || !drive.empty()) && canvas.TextWidth(result) > limit) {
+    if (folder == "\\...\\") {
+      drive.clear();
+      folder = "...\\";
+    } else if (folder.empty()) {
+      drive.clear();
+    } else {
+      folder = CutFirstFolder(folder);
+    }
+    result = drive + folder + name;
+  }
+  return result;
+}
+
+void LoadResourceImage(TBitmap& bitmap, const char* name) {
+  try {
+    bitmap.LoadFromResourceName(GetModuleHandleA(nullptr), name);
+  } catch (const EResNotFound&) {
+    // A missing image leaves the bitmap as it was; the control still works.
+  }
+}
+
+void DrawTransparentImage(TCanvas& canvas, int x, int y, TBitmap& image) {
+  const int width = image.Width();
+  const int height = image.Height();
+  if (width <= 0 || height <= 0) return;
+  const RECT destination{x, y, x + width, y + height};
+  const RECT source{0, 0, width, height};
+  canvas.BrushCopy(destination, image, source, image.TransparentColor());
+}

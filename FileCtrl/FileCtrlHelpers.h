@@ -1,0 +1,56 @@
+// Helpers shared by the drive combo box, the directory list box and the file
+// list box: double-byte aware path scanning, the current directory, the I/O
+// error, and text fitted to a width.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class TCanvas;
+class TFont;
+
+// folder + name, with one "\" between them unless folder ends in one.
+std::string JoinWithSeparator(std::string_view folder, std::string_view name);
+// The number of "\" characters in a path.
+int FolderDepth(std::string_view path);
+// The cell height of a font's text (GetTextMetricsA on a screen DC).
+int FontTextHeight(TFont& font);
+// File names folded for comparison: on a double-byte system only "A" to "Z"
+// are lowered and double-byte characters are copied; elsewhere CharLowerBuffA.
+std::string LowerFileName(std::string_view name);
+// The system's ANSI lower-casing (CharLowerBuffA).
+std::string LowerAnsi(std::string_view text);
+// True when the last character (double-byte aware) is `c`.
+bool EndsWithChar(std::string_view text, char c);
+// Offset of the first "\" that is a character of its own, or npos.
+size_t FirstBackslash(std::string_view text);
+// Offset of the last character that is one of `chars` (single-byte ones), or npos.
+size_t LastOf(std::string_view text, std::string_view chars);
+
+// "C:" for a path with a drive letter, "\\server\share" for a network path,
+// otherwise empty.
+std::string DrivePart(std::string_view path);
+
+// The process's current directory (GetCurrentDirectoryA, 260-byte buffer).
+std::string CurrentDirectory();
+// SetCurrentDirectoryA, raising EInOutError with the system's code on failure.
+void ChangeDirectory(const std::string& path);
+// Raises EInOutError for a system error code, with the message chosen by it.
+[[noreturn]] void RaiseInOutError(unsigned long code);
+// The message EInOutError carries for a code.
+std::string InOutErrorMessage(unsigned long code);
+
+struct EnteredPath {
+  char drive = 0;  // 0: none
+  std::string folder;
+  std::string file;
+};
+// Splits what a user or the settings give as a path into drive, folder part
+// and file part, trying each step by changing the current directory, which is
+// put back at the end.
+EnteredPath SplitEnteredPath(const std::string& text);
+
+// Cuts the first folder of a path's folder part ("\A\B\" -> "\...\B\").
+std::string CutFirstFolder(std::string text);
+// The path shortened with "..." until its text fits `limit` pixels on `canvas`.
+std::string ShortenPathToWidth(const std::string& path, TCanvas& canvas, int limit);
