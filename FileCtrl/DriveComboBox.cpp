@@ -17,7 +17,7 @@ constexpr DWORD kNameBufferSize = 261;
 
 // Room left of the image, and between image and text.
 constexpr int kImageMargin = 2;
-constexpr int kTextGap = 5;
+constexpr int kTextGap = 6;
 // Where the text starts when an item has no image.
 constexpr int kDefaultImageWidth = 16;
 
@@ -123,7 +123,6 @@ TDriveComboBox::~TDriveComboBox() {
 }
 
 void TDriveComboBox::FitItemHeight() {
-  if (!floppyImage_) return;  // a font change during construction
   int height = FontTextHeight(Font());
   if (height < floppyImage_->Height()) height = floppyImage_->Height();
   SetItemHeight(height);

@@ -26,8 +26,8 @@ struct TestDrive {
   UINT type;
 };
 constexpr TestDrive kTestDrives[] = {
-    {'A', DRIVE_REMOVABLE}, {'D', DRIVE_CDROM},  {'E', DRIVE_REMOVABLE}, {'G', DRIVE_CDROM},
-    {'K', DRIVE_FIXED},     {'M', DRIVE_NO_ROOT_DIR}, {'N', DRIVE_REMOTE}, {'R', DRIVE_RAMDISK},
+    {'A', DRIVE_REMOVABLE}, {'D', DRIVE_CDROM},       {'E', DRIVE_REMOVABLE}, {'G', DRIVE_CDROM},
+    {'K', DRIVE_FIXED},     {'M', DRIVE_NO_ROOT_DIR}, {'N', DRIVE_REMOTE},    {'R', DRIVE_RAMDISK},
 };
 
 std::string Root(char letter) {
@@ -201,7 +201,7 @@ protected:
 
 // ---- Construction ----
 
-TEST_F(DriveComboBox, ImagesAreLoadedDrivesSizedWithoutAWindow) {
+TEST_F(DriveComboBox, ImagesAreLoadedAndNoWindowIsMadeYet) {
   auto* combo = MakeCombo(tcLowerCase, false);
   EXPECT_FALSE(combo->HandleAllocated());
   EXPECT_EQ(combo->Style(), csOwnerDrawFixed);
@@ -247,6 +247,7 @@ TEST_F(DriveComboBox, NetworkFolderGivesNoCurrentDrive) {
 }
 
 TEST_F(DriveComboBox, WithoutAWindowSettingsKeepTheDriveButMakeNoItems) {
+  ASSERT_TRUE(PrefixHasTestDrives());
   auto* combo = MakeCombo(tcLowerCase, false);
   combo->SetTextCase(tcUpperCase);
   EXPECT_FALSE(combo->HandleAllocated());
@@ -318,7 +319,10 @@ TEST_F(DriveComboBox, ListsEveryDriveWithItsKindInUpperCase) {
   EXPECT_EQ(DriveText(*combo, 'n'), "N: \\\\FILESERV\\SHARE");
   EXPECT_EQ(DriveText(*combo, 'r'), "R: [RAMDISK]");
   EXPECT_EQ(combo->ItemCount(), ListableDriveCount());
-  for (int i = 0; i < combo->ItemCount(); ++i) EXPECT_TRUE(combo->ItemText(i)[0] >= 'A' && combo->ItemText(i)[0] <= 'Z');
+  for (int i = 0; i < combo->ItemCount(); ++i) {
+    const std::string text = combo->ItemText(i);
+    EXPECT_TRUE(text[0] >= 'A' && text[0] <= 'Z') << text;
+  }
   EXPECT_EQ(combo->CurrentDrive(), 'C');
   EXPECT_EQ(SelectedText(*combo).substr(0, 2), "C:");
 }
