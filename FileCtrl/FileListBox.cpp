@@ -132,6 +132,14 @@ void TFileListBox::FillItems() {
   // Searches below are relative to the current directory; a folder that went
   // away stops the fill before the old items are cleared.
   ChangeDirectory(currentFolder_);
+  // Redrawing waits for the end of the fill: drawing each item as it is
+  // placed costs far more than placing it.
+  struct Redraw {
+    TFileListBox* list;
+    ~Redraw() { list->EndUpdate(); }
+  };
+  BeginUpdate();
+  Redraw redraw{this};
   ClearItems();
   CursorRestorer cursor;
   int lastPlace = 0;
