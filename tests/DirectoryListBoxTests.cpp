@@ -182,3 +182,31 @@ TEST_F(DirectoryListBoxTest, ItemsAreDrawnIndentedByDepth) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DirectoryListBoxTest, TheFolderLabelShowsTheFolderShortenedToItsWidth) {
+  auto* label = new TLabel(form_);
+  label->SetParent(form_);
+  label->SetAutoSize(false);
+  label->SetBounds(10, 320, 60, 17);
+  const std::string rtf = root_ / "DOCS\\RTF";
+  list_->SetCurrentFolder(rtf);
+  list_->SetDirLabel(label);
+  const std::string shown = label->Caption();
+  EXPECT_EQ(shown, ShortenPathToWidth(rtf, label->Canvas(), 60));
+  EXPECT_NE(shown, rtf);
+  EXPECT_NE(shown.find("...\\"), std::string::npos);
+  EXPECT_EQ(shown.substr(shown.size() - 3), "RTF");
+  // With auto-size the limit is the list's width, which holds the whole path here.
+  label->SetAutoSize(true);
+  list_->SetWidth(2000);
+  list_->SetCurrentFolder(root_ / "DOCS");
+  EXPECT_EQ(label->Caption(), root_ / "DOCS");
+  // A destroyed label is forgotten.
+  delete label;
+  list_->SetCurrentFolder(rtf);
+  EXPECT_EQ(list_->DirLabel(), nullptr);
+}
+
+}  // namespace
