@@ -8,6 +8,7 @@
 #include "app/Application.h"
 #include "app/LayoutDecoder.h"
 #include "app/LayoutReader.h"
+#include "framework/StdCtrls.h"
 #include "runtime/Exceptions.h"
 #include "runtime/ResourceStrings.h"
 #include "runtime/UniqueHandle.h"
@@ -57,6 +58,12 @@ bool TForm::ReadExtraProperty(std::string_view name, LayoutDecoder& decoder) {
   if (!SameText(name, "TextHeight")) return TWinControl::ReadExtraProperty(name, decoder);
   textHeight_ = decoder.ReadInteger();
   return true;
+}
+
+void TForm::WriteExtraProperties(const std::string& prefix, LayoutEncoder& encoder) const {
+  TWinControl::WriteExtraProperties(prefix, encoder);
+  encoder.WriteShortString(prefix + "TextHeight");
+  encoder.WriteInteger(textHeight_);
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle style) {
@@ -183,7 +190,25 @@ void TForm::SetActiveControl(TWinControl* control) {
   if (control && HandleAllocated() && GetActiveWindow() == Handle() && control->CanFocus()) control->SetFocus();
 }
 
+namespace {
+
+// Every push button on a control and its children, in the order they joined.
+void CollectButtons(TWinControl* container, std::vector<TButton*>& buttons) {
+  for (int i = 0; i < container->ControlCount(); ++i) {
+    TControl* control = container->Control(i);
+    if (auto* button = dynamic_cast<TButton*>(control)) buttons.push_back(button);
+    if (auto* inner = dynamic_cast<TWinControl*>(control)) CollectButtons(inner, buttons);
+  }
+}
+
+}  // namespace
+
 void TForm::ChildFocused(TWinControl* control) {
+  // Every button learns which control has the focus: a focused button is the
+  // one Enter presses, otherwise the default button is.
+  std::vector<TButton*> buttons;
+  CollectButtons(this, buttons);
+  for (TButton* button : buttons) button->FocusedControlChanged(control);
   if (control == activeControl_) return;
   activeControl_ = control;
   control->FreeNotification(this);
@@ -345,9 +370,40 @@ TModalResult TForm::ShowModal() {
 }
 
 bool TForm::DialogKey(const MSG& message) {
+  const bool shift = GetKeyState(VK_SHIFT) < 0, control = GetKeyState(VK_CONTROL) < 0,
+             alt = GetKeyState(VK_MENU) < 0;
+  if (message.message == WM_KEYDOWN && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE)) {
+    if (shift || control || alt) return false;
+    std::vector<TButton*> buttons;
+    CollectButtons(this, buttons);
+    for (TButton* button : buttons) {
+      const bool wanted = message.wParam == VK_RETURN ? button->RespondsToEnter() : button->Cancel();
+      if (wanted && button->CanFocus()) {
+        button->Click();
+        return true;
+      }
+    }
+    return false;
+  }
+  // A mnemonic: with Alt anywhere, without it while a button has the focus.
+  if (message.message == WM_SYSCHAR ||
+      (message.message == WM_CHAR && dynamic_cast<TButton*>(TWinControl::FromHandle(GetFocus())))) {
+    const char key = static_cast<char>(message.wParam);
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    std::vector<TButton*> buttons;
+    CollectButtons(this, buttons);
+    for (TButton* button : buttons) {
+      const char mnemonic = button->Mnemonic();
+      if (mnemonic && lower(mnemonic) == lower(key) && button->CanFocus()) {
+        button->Click();
+        return true;
+      }
+    }
+    return false;
+  }
   if (message.message != WM_KEYDOWN || message.wParam != VK_TAB) return false;
-  if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
-  const bool backward = GetKeyState(VK_SHIFT) < 0;
+  if (control || alt) return false;
+  const bool backward = shift;
   TWinControl* current = TWinControl::FromHandle(GetFocus());
   SelectNext(current, !backward, true);
   return true;

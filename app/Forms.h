@@ -52,6 +52,7 @@ public:
   int TextHeight() const { return textHeight_; }
   void SetTextHeight(int value) { textHeight_ = value; }
   bool ReadExtraProperty(std::string_view name, LayoutDecoder& decoder) override;
+  void WriteExtraProperties(const std::string& prefix, LayoutEncoder& encoder) const override;
 
   TModalResult ModalResult() const { return modalResult_; }
   void SetModalResult(TModalResult result) { modalResult_ = result; }
@@ -97,6 +98,8 @@ protected:
   void Notification(TComponent* component, TOperation operation) override;
   void VisibleChanged() override {}
   void ChildFocused(TWinControl* control) override;
+  void ButtonModalResult(int result) override { modalResult_ = result; }
+  void CloseWindow() override { Close(); }
   virtual void DoShow();
   virtual void DoClose(TCloseAction& action);
 

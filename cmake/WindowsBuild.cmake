@@ -40,7 +40,8 @@ target_sources(qv_framework INTERFACE $<TARGET_OBJECTS:qv_resources>)
 add_library(qv_app STATIC
   app/Application.cpp
   app/Forms.cpp
-  app/LayoutReader.cpp)
+  app/LayoutReader.cpp
+  app/LayoutWriter.cpp)
 target_link_libraries(qv_app PUBLIC qv_framework)
 
 add_library(qv_textfile STATIC
@@ -54,6 +55,11 @@ add_library(qv_filectrl STATIC
   FileCtrl/FileCtrlHelpers.cpp
   FileCtrl/FileListBox.cpp)
 target_link_libraries(qv_filectrl PUBLIC qv_framework mpr)
+
+add_library(qv_buttons STATIC
+  Buttons/BitBtn.cpp
+  Buttons/ButtonGlyph.cpp)
+target_link_libraries(qv_buttons PUBLIC qv_framework)
 
 add_library(qv_convert STATIC
   convert/Conversion.cpp)
@@ -116,6 +122,9 @@ if(BUILD_TESTING)
   quorvel_test(test_filectrl tests/FileCtrlHelpersTests.cpp tests/DirectoryListBoxTests.cpp
                tests/FileListBoxTests.cpp tests/DriveComboBoxTests.cpp tests/support/FileCtrlFixture.cpp)
   target_link_libraries(test_filectrl PRIVATE qv_filectrl qv_app)
+
+  quorvel_test(test_buttons tests/ButtonGlyphTests.cpp tests/BitBtnTests.cpp)
+  target_link_libraries(test_buttons PRIVATE qv_buttons qv_app)
 
   quorvel_test(test_portable tests/LayoutDecoderTests.cpp tests/PanoseFilterTests.cpp tests/TextTranslationTests.cpp)
   target_link_libraries(test_portable PRIVATE qv_portable)

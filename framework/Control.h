@@ -162,6 +162,10 @@ public:
   virtual bool PreProcessKey(const MSG& message);
   // A control inside this top-level window took the focus.
   virtual void ChildFocused(TWinControl*) {}
+  // A button on this top-level window was clicked with a modal result.
+  virtual void ButtonModalResult(int) {}
+  // Closes this top-level window (a form) as its close box does.
+  virtual void CloseWindow() {}
 
 protected:
   virtual void CreateParams(WindowParams& params);

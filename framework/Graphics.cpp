@@ -776,6 +776,20 @@ bool TBitmap::ReadExtraProperty(std::string_view name, LayoutDecoder& decoder) {
   if (data.size() < 4) throw EReadError(layout_messages::kInvalidPropertyValue);
   const uint32_t count = data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<uint32_t>(data[3]) << 24);
   if (count > data.size() - 4) throw EReadError(layout_messages::kInvalidPropertyValue);
+  if (count == 0) {
+    Assign(TBitmap());  // no image stored
+    return true;
+  }
   LoadFromBmpBytes(data.data() + 4, count);
   return true;
+}
+
+void TBitmap::WriteExtraProperties(const std::string& prefix, LayoutEncoder& encoder) const {
+  if (Empty()) return;
+  const std::string file = SaveToBmpBytes();
+  std::vector<uint8_t> data(4 + file.size());
+  for (int i = 0; i < 4; ++i) data[static_cast<size_t>(i)] = static_cast<uint8_t>(file.size() >> (8 * i));
+  std::copy(file.begin(), file.end(), data.begin() + 4);
+  encoder.WriteShortString(prefix + "Data");
+  encoder.WriteBinary(data);
 }

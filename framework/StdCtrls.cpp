@@ -2,6 +2,7 @@
 #include "framework/StdCtrls.h"
 
 #include "runtime/Exceptions.h"
+#include "runtime/MbcsText.h"
 
 namespace {
 
@@ -14,6 +15,12 @@ TComponent* Create(TComponent* owner) {
 
 const char* const kListBoxStyleNames[] = {"lbStandard", "lbOwnerDrawFixed"};
 const char* const kComboBoxStyleNames[] = {"csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed"};
+
+const PropertyInfo kButtonProperties[] = {
+    BooleanProperty<&TButton::Default, &TButton::SetDefault>("Default", false),
+    BooleanProperty<&TButton::Cancel, &TButton::SetCancel>("Cancel", false),
+    IntegerProperty<&TButton::ModalResult, &TButton::SetModalResult>("ModalResult", 0),
+};
 
 const PropertyInfo kListBoxProperties[] = {
     IntegerProperty<&TCustomListBox::ItemHeight, &TCustomListBox::SetItemHeight>("ItemHeight", 16),
@@ -58,7 +65,7 @@ void PrepareItemCanvas(TCanvas& canvas, const TFont& font, TColor color, HDC dc,
 
 }  // namespace
 
-const ClassInfo TButton::kClassInfo{"TButton", &TWinControl::kClassInfo, Create<TButton>};
+const ClassInfo TButton::kClassInfo{"TButton", &TWinControl::kClassInfo, Create<TButton>, kButtonProperties};
 const ClassInfo TCustomListBox::kClassInfo{"TCustomListBox", &TWinControl::kClassInfo, nullptr, kListBoxProperties};
 const ClassInfo TCustomComboBox::kClassInfo{"TCustomComboBox", &TWinControl::kClassInfo, nullptr,
                                             kComboBoxProperties};
@@ -76,7 +83,47 @@ void TButton::CreateParams(WindowParams& params) {
   TWinControl::CreateParams(params);
   params.windowClass = "BUTTON";
   params.systemClass = true;
-  params.style |= BS_PUSHBUTTON;
+  params.style |= default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+}
+
+void TButton::CreateWnd() {
+  TWinControl::CreateWnd();
+  respondsToEnter_ = default_;
+}
+
+void TButton::SetDefault(bool value) {
+  if (value == default_) return;
+  default_ = value;
+  // Which button Enter presses is decided again.
+  if (HandleAllocated()) FocusedControlChanged(TWinControl::FromHandle(GetFocus()));
+}
+
+void TButton::Click() {
+  if (TWinControl* top = ParentForm()) top->ButtonModalResult(modalResult_);
+  TWinControl::Click();
+}
+
+void TButton::FocusedControlChanged(TWinControl* focused) {
+  respondsToEnter_ = dynamic_cast<TButton*>(focused) ? focused == this : default_;
+  ShowAsActive(respondsToEnter_);
+}
+
+void TButton::ShowAsActive(bool active) {
+  if (HandleAllocated())
+    SendMessageA(Handle(), BM_SETSTYLE, active ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+char TButton::Mnemonic() const {
+  const std::string& caption = text_;
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (IsLeadByte(caption[i])) {
+      ++i;
+    } else if (caption[i] == '&') {
+      if (caption[i + 1] != '&') return caption[i + 1];
+      ++i;  // "&&" is a plain ampersand
+    }
+  }
+  return 0;
 }
 
 void TButton::WndProc(TMessage& message) {

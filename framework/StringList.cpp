@@ -191,3 +191,11 @@ bool TStringList::ReadExtraProperty(std::string_view name, LayoutDecoder& decode
   EndUpdate();
   return true;
 }
+
+void TStringList::WriteExtraProperties(const std::string& prefix, LayoutEncoder& encoder) const {
+  if (Count() == 0) return;
+  encoder.WriteShortString(prefix + "Strings");
+  encoder.WriteListStart();
+  for (int i = 0; i < Count(); ++i) encoder.WriteString(Get(i));
+  encoder.WriteEndOfList();
+}

@@ -151,3 +151,39 @@ TEST(LayoutDecoder, NestingDeeperThanTheLimitIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LayoutEncoder, WhatIsWrittenReadsBack) {
+  LayoutEncoder encoder;
+  encoder.WriteSignature();
+  for (int32_t value : {0, -15, 127, -128, 302, -32768, 32767, 100000, -2147483647 - 1}) encoder.WriteInteger(value);
+  encoder.WriteString("abc");
+  encoder.WriteString(std::string(300, 'y'));
+  encoder.WriteIdentifier("bsDialog");
+  encoder.WriteIdentifier("True");
+  encoder.WriteIdentifier("nil");
+  encoder.WriteSet({"biSystemMenu", "biHelp"});
+  encoder.WriteBinary({1, 2, 3});
+  const std::vector<uint8_t>& bytes = encoder.Bytes();
+  // Integers take the smallest kind: 302 as 16 bits right after the 8-bit ones.
+  EXPECT_EQ(bytes[4], 2);
+  EXPECT_EQ(bytes[4 + 2 * 4], 3);
+
+  LayoutDecoder decoder(bytes);
+  decoder.ReadSignature();
+  for (int32_t value : {0, -15, 127, -128, 302, -32768, 32767, 100000, -2147483647 - 1})
+    EXPECT_EQ(decoder.ReadInteger(), value);
+  EXPECT_EQ(decoder.ReadString(), "abc");
+  EXPECT_EQ(decoder.ReadString(), std::string(300, 'y'));
+  EXPECT_EQ(decoder.ReadIdentifier(), "bsDialog");
+  EXPECT_EQ(decoder.NextValueType(), LayoutValueType::kTrue);
+  EXPECT_EQ(decoder.ReadIdentifier(), "True");
+  EXPECT_EQ(decoder.NextValueType(), LayoutValueType::kNil);
+  decoder.ReadIdentifier();
+  EXPECT_EQ(decoder.ReadSet(), (std::vector<std::string>{"biSystemMenu", "biHelp"}));
+  EXPECT_EQ(decoder.ReadBinary(), (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_TRUE(decoder.AtEnd());
+}
+
+}  // namespace
