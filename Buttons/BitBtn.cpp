@@ -209,7 +209,13 @@ void TBitBtn::Click() {
   TWinControl* top = ParentForm();
   switch (kind_) {
     case bkHelp:
-      // No control of this program carries a help context: a plain click.
+      // The nearest help topic of the button or its parents, if any.
+      for (TControl* control = this; control; control = control->Parent()) {
+        if (control->HelpContext() != 0) {
+          ShowHelpTopic(control->HelpContext());
+          return;
+        }
+      }
       break;
     case bkClose:
       if (top && top != this) {

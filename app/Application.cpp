@@ -52,6 +52,10 @@ std::string DemangledName(const std::type_info& type) {
   return name;
 }
 
+void ApplicationHelpHandler(int context) {
+  if (Application) Application->HelpContext(context);
+}
+
 void ApplicationExceptionHandler(TPersistent* sender) {
   if (Application) Application->HandleException(sender);
 }
@@ -126,6 +130,7 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) {
     DeleteMenu(menu, SC_MOVE, MF_BYCOMMAND);
   }
   SetWindowExceptionHandler(ApplicationExceptionHandler);
+  SetHelpHandler(ApplicationHelpHandler);
   hintWindow_ = new THintWindow(this);
 }
 
@@ -285,6 +290,15 @@ int TApplication::ShowMessageBox(const std::string& text, const std::string& cap
   disabled.EnableAgain();
   if (active && IsWindow(active)) SetActiveWindow(active);
   return answer;
+}
+
+void TApplication::HelpContext(int context) {
+  if (onHelp_) {
+    onHelp_(context);
+    return;
+  }
+  // The program has no help file of its own; without one there is nothing to show.
+  if (!helpFile_.empty()) WinHelpA(handle_, helpFile_.c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context));
 }
 
 void TApplication::Minimize() {

@@ -102,6 +102,11 @@ public:
   void SetOnException(TExceptionEvent handler) { onException_ = std::move(handler); }
   void SetOnMessage(TMessageEvent handler) { onMessage_ = std::move(handler); }
   void SetOnIdle(TIdleEvent handler) { onIdle_ = std::move(handler); }
+  // Help for a topic number: the help hook, or WinHelp with the help file.
+  void HelpContext(int context);
+  void SetOnHelp(std::function<void(int context)> handler) { onHelp_ = std::move(handler); }
+  const std::string& HelpFile() const { return helpFile_; }
+  void SetHelpFile(const std::string& file) { helpFile_ = file; }
 
 protected:
   void Notification(TComponent* component, TOperation operation) override;
@@ -126,6 +131,8 @@ private:
   TExceptionEvent onException_;
   TMessageEvent onMessage_;
   TIdleEvent onIdle_;
+  std::function<void(int)> onHelp_;
+  std::string helpFile_;
 };
 
 // The one application object; created by InitializeApplication().

@@ -31,6 +31,7 @@ void DefaultExceptionHandler(TPersistent*) {
 }
 
 ExceptionHandler gExceptionHandler = DefaultExceptionHandler;
+HelpHandler gHelpHandler = nullptr;
 
 const PropertyInfo kControlProperties[] = {
     IntegerProperty<&TControl::Left, &TControl::SetLeft>("Left"),
@@ -44,6 +45,7 @@ const PropertyInfo kControlProperties[] = {
     BooleanProperty<&TControl::ParentFont, &TControl::SetParentFont>("ParentFont", true),
     ColorProperty<&TControl::Color, &TControl::SetColor>("Color", clBtnFace),
     EventProperty<&TControl::OnClickName, &TControl::SetOnClick>("OnClick"),
+    IntegerProperty<&TControl::HelpContext, &TControl::SetHelpContext>("HelpContext", 0),
 };
 
 const PropertyInfo kWinControlProperties[] = {
@@ -58,6 +60,14 @@ const ClassInfo TWinControl::kClassInfo{"TWinControl", &TControl::kClassInfo, nu
 
 void SetWindowExceptionHandler(ExceptionHandler handler) {
   gExceptionHandler = handler ? handler : DefaultExceptionHandler;
+}
+
+void SetHelpHandler(HelpHandler handler) {
+  gHelpHandler = handler;
+}
+
+void ShowHelpTopic(int context) {
+  if (gHelpHandler) gHelpHandler(context);
 }
 
 void HandleWindowException(TPersistent* sender) {

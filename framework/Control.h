@@ -62,6 +62,10 @@ public:
   void SetOnClick(TNotifyEvent handler, std::string name = {}) { onClick_ = {std::move(name), std::move(handler)}; }
   std::string OnClickName() const { return onClick_.name; }
 
+  // The help topic of the control; 0 for none.
+  int HelpContext() const { return helpContext_; }
+  void SetHelpContext(int context) { helpContext_ = context; }
+
   // Runs the click handler, if any.
   virtual void Click();
   // Repaints the control.
@@ -84,6 +88,7 @@ protected:
   bool enabled_ = true;
   std::string text_;
   TColor color_ = clBtnFace;
+  int helpContext_ = 0;
 
 private:
   friend class TWinControl;
@@ -206,6 +211,11 @@ private:
   bool tabStop_ = false;
   std::unique_ptr<TBrush> brush_;
 };
+
+// Shows help for a topic number; the application object installs it.
+using HelpHandler = void (*)(int context);
+void SetHelpHandler(HelpHandler handler);
+void ShowHelpTopic(int context);
 
 // Called with every error that escapes a window message; the application
 // object installs its handler.

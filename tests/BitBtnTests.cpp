@@ -352,3 +352,29 @@ TEST_F(BitBtnTest, GlyphDataThatIsNoBitmapIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BitBtnTest, HelpButtonsShowTheNearestHelpTopicInsteadOfClicking) {
+  auto* button = new TBitBtn(form_);
+  button->SetParent(form_);
+  button->SetKind(bkHelp);
+  int clicks = 0, topic = 0;
+  button->SetOnClick([&](TPersistent*) { ++clicks; });
+  Application->SetOnHelp([&](int context) { topic = context; });
+  // No topic anywhere: a plain push button.
+  SendMessageA(button->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(topic, 0);
+  // A topic on the form is found by going up through the parents.
+  form_->SetHelpContext(42);
+  SendMessageA(button->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(topic, 42);
+  button->SetHelpContext(7);
+  SendMessageA(button->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(topic, 7);
+  Application->SetOnHelp(nullptr);
+}
+
+}  // namespace
