@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/DibSurface.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <functional>
@@ -79,31 +81,12 @@ private:
 
 // A 32-bit top-down DIB section in a memory DC with a canvas over it. What is
 // drawn is read back with GetPixel, independently of the code under test.
-class Surface {
+class Surface : public DibSurface {
 public:
-  Surface(int width, int height) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    dc_.reset(CreateCompatibleDC(nullptr));
-    selection_ = SelectInto(dc_.get(), bitmap_.get());
-    UniqueBrush fill(CreateSolidBrush(kBackground));
-    const RECT all{0, 0, width, height};
-    FillRect(dc_.get(), &all, fill.get());
-    canvas_.SetHandle(dc_.get());
-  }
+  Surface(int width, int height) : DibSurface(width, height, kBackground) { canvas_.SetHandle(dc()); }
+  ~Surface() { canvas_.SetHandle(nullptr); }  // the DC's own objects go back first
 
-  HDC dc() const { return dc_.get(); }
   TCanvas& canvas() { return canvas_; }
-  int width() const { return width_; }
-  int height() const { return height_; }
-  COLORREF Pixel(int x, int y) const { return GetPixel(dc_.get(), x, y); }
 
   // The pixels of a rectangle as art.
   Art ArtAt(int left, int top, int width, int height) const {
@@ -119,18 +102,14 @@ public:
   // Every pixel that is not background.
   std::set<std::pair<int, int>> Ink() const {
     std::set<std::pair<int, int>> ink;
-    for (int y = 0; y < height_; ++y)
-      for (int x = 0; x < width_; ++x)
+    for (int y = 0; y < height(); ++y)
+      for (int x = 0; x < width(); ++x)
         if (Pixel(x, y) != kBackground) ink.insert({x, y});
     return ink;
   }
 
 private:
-  int width_, height_;
-  UniqueBitmap bitmap_;
-  UniqueMemoryDC dc_;
-  ScopedSelectObject selection_;
-  TCanvas canvas_;  // destroyed first: it puts the DC's own objects back
+  TCanvas canvas_;
 };
 
 // ---- Strips ----

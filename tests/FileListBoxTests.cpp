@@ -16,6 +16,7 @@
 #include "framework/Properties.h"
 #include "runtime/Exceptions.h"
 #include "runtime/UniqueHandle.h"
+#include "tests/support/DibSurface.h"
 #include "tests/support/FileCtrlFixture.h"
 
 namespace {
@@ -27,41 +28,16 @@ constexpr TFileType Type(std::initializer_list<TFileAttr> attrs) {
 }
 
 // A white 32-bit DIB section in a memory DC, read back with GetPixel.
-class Surface {
+class Surface : public DibSurface {
 public:
-  Surface(int width, int height, COLORREF fill) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    dc_.reset(CreateCompatibleDC(nullptr));
-    selection_ = SelectInto(dc_.get(), bitmap_.get());
-    UniqueBrush brush(CreateSolidBrush(fill));
-    const RECT all{0, 0, width, height};
-    FillRect(dc_.get(), &all, brush.get());
-  }
-  HDC dc() const { return dc_.get(); }
-  int width() const { return width_; }
-  int height() const { return height_; }
-  COLORREF Pixel(int x, int y) const { return GetPixel(dc_.get(), x, y); }
+  using DibSurface::DibSurface;
   // The first column at or after `from` with a pixel other than `background`; -1 if none.
   int FirstColumnNotOf(COLORREF background, int from) const {
-    for (int x = from; x < width_; ++x)
-      for (int y = 0; y < height_; ++y)
+    for (int x = from; x < width(); ++x)
+      for (int y = 0; y < height(); ++y)
         if (Pixel(x, y) != background) return x;
     return -1;
   }
-
-private:
-  int width_, height_;
-  UniqueBitmap bitmap_;
-  UniqueMemoryDC dc_;
-  ScopedSelectObject selection_;
 };
 
 std::vector<std::string> Sorted(std::vector<std::string> items) {

@@ -11,35 +11,16 @@
 #include <vector>
 
 #include "runtime/Exceptions.h"
+#include "tests/support/DibSurface.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
 // A white 32-bit DIB section in a memory DC: what is drawn is read back with
 // GetPixel, independently of TCanvas.
-class Surface {
+class Surface : public DibSurface {
 public:
-  Surface(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    dc_.reset(CreateCompatibleDC(nullptr));
-    selection_ = SelectInto(dc_.get(), bitmap_.get());
-    PatBlt(dc_.get(), 0, 0, width, height, WHITENESS);
-  }
-  HDC dc() const { return dc_.get(); }
-  COLORREF Pixel(int x, int y) const { return GetPixel(dc_.get(), x, y); }
-
-private:
-  UniqueBitmap bitmap_;
-  UniqueMemoryDC dc_;
-  ScopedSelectObject selection_;
+  Surface(int width, int height) : DibSurface(width, height, RGB(255, 255, 255)) {}
 };
 
 // ---- BMP files written independently of TBitmap ----
