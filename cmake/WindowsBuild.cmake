@@ -27,6 +27,7 @@ quorvel_resource_images(qv_resources)
 add_library(qv_framework STATIC
   framework/Component.cpp
   framework/Control.cpp
+  framework/ExtCtrls.cpp
   framework/Graphics.cpp
   framework/ImageList.cpp
   framework/Properties.cpp
@@ -64,6 +65,16 @@ target_link_libraries(qv_buttons PUBLIC qv_framework)
 add_library(qv_convert STATIC
   convert/Conversion.cpp)
 target_link_libraries(qv_convert PUBLIC qv_textfile qv_portable qv_runtime)
+
+# The window program: the main window and the about box from their layouts.
+add_library(qv_forms STATIC main/MainForm.cpp about/AboutForm.cpp)
+target_link_libraries(qv_forms PUBLIC qv_app qv_filectrl qv_buttons qv_convert)
+add_executable(Quorvel WIN32 quorvel/Quorvel.cpp resources/Layouts.rc resources/Program.rc)
+target_link_libraries(Quorvel PRIVATE qv_forms)
+file(GLOB program_layouts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/layouts/*.txt)
+quorvel_layouts(Quorvel resources/Layouts.rc ${program_layouts})
+set_source_files_properties(resources/Program.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/Quorvel.manifest)
+target_include_directories(Quorvel PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 
 add_executable(quorvel-convert quorvel/ConvertTool.cpp)
 target_link_libraries(quorvel-convert PRIVATE qv_convert)
@@ -125,6 +136,10 @@ if(BUILD_TESTING)
 
   quorvel_test(test_buttons tests/ButtonGlyphTests.cpp tests/BitBtnTests.cpp)
   target_link_libraries(test_buttons PRIVATE qv_buttons qv_app)
+
+  quorvel_test(test_main_form tests/MainFormTests.cpp resources/Layouts.rc)
+  target_link_libraries(test_main_form PRIVATE qv_forms)
+  quorvel_layouts(test_main_form resources/Layouts.rc ${program_layouts})
 
   quorvel_test(test_portable tests/LayoutDecoderTests.cpp tests/PanoseFilterTests.cpp tests/TextTranslationTests.cpp)
   target_link_libraries(test_portable PRIVATE qv_portable)

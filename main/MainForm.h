@@ -1,0 +1,44 @@
+// The main window: source and destination browsers, the Convert button, the
+// suffix option, Exit and About.
+#pragma once
+
+#include "Buttons/BitBtn.h"
+#include "FileCtrl/FileCtrl.h"
+#include "app/Forms.h"
+#include "framework/ExtCtrls.h"
+
+class TForm1 : public TForm {
+public:
+  static const ClassInfo kClassInfo;
+  const ClassInfo& classInfo() const override { return kClassInfo; }
+
+  // Built from the layout resource TFORM1.
+  explicit TForm1(TComponent* owner);
+
+  TLabel* Label1 = nullptr;
+  TLabel* Label2 = nullptr;
+  TDirectoryListBox* DirectoryListBox1 = nullptr;
+  TDriveComboBox* DriveComboBox1 = nullptr;
+  TFileListBox* FileListBox1 = nullptr;
+  TDirectoryListBox* DirectoryListBox2 = nullptr;
+  TDriveComboBox* DriveComboBox2 = nullptr;
+  TBitBtn* BitBtn1 = nullptr;
+  TPanel* Panel1 = nullptr;
+  TGroupBox* GroupBox1 = nullptr;
+  TLabel* Label3 = nullptr;
+  TCheckBox* CheckBox1 = nullptr;
+  TEdit* Edit1 = nullptr;
+  TBitBtn* BitBtn2 = nullptr;
+  TBitBtn* BitBtn3 = nullptr;
+
+  // Convert: the selected file into the destination folder.
+  void BitBtn1Click(TPersistent* sender);
+  // The suffix field is enabled exactly while the option is ticked.
+  void CheckBox1Click(TPersistent* sender);
+  // Exit.
+  void BitBtn2Click(TPersistent* sender);
+  // About: the about box, modally.
+  void BitBtn3Click(TPersistent* sender);
+};
+
+extern TForm1* Form1;

@@ -1,0 +1,192 @@
+// The main window and the about box, read from their layouts, in process:
+// the controls of the tables, the option's rule, Convert with nothing
+// selected, a drive change moving the folder and file lists.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "about/AboutForm.h"
+#include "app/Application.h"
+#include "main/MainForm.h"
+#include "tests/support/MessageBoxWatcher.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+class MainFormTest : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    InitializeApplication();
+    Application->SetTitle("Quorvel for Word97");
+    Application->CreateForm(Form1);
+    Application->CreateForm(Form2);
+  }
+  void SetUp() override { Form1->Show(); }
+
+  static void ExpectComboBounds(TWinControl* combo, int left, int top, int width) {
+    RECT window{};
+    GetWindowRect(combo->Handle(), &window);
+    ExpectBounds(combo, left, top, width, window.bottom - window.top);
+    EXPECT_GE(combo->Height(), 21);
+  }
+  static void ExpectBounds(TControl* control, int left, int top, int width, int height) {
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(control->Left(), left) << control->Name();
+    EXPECT_EQ(control->Top(), top) << control->Name();
+    EXPECT_EQ(control->Width(), width) << control->Name();
+    EXPECT_EQ(control->Height(), height) << control->Name();
+  }
+};
+
+TEST_F(MainFormTest, TheMainWindowHoldsTheControlsOfItsLayout) {
+  EXPECT_EQ(Form1->Caption(), "Quorvel for Word97 -> HelpWorkshop v4.01");
+  EXPECT_EQ(Form1->ClientWidth(), 564);
+  EXPECT_EQ(Form1->ClientHeight(), 395);
+  EXPECT_EQ(Form1->BorderStyle(), bsDialog);
+  EXPECT_EQ(Form1->Font().Name(), "ＭＳ Ｐゴシック");
+  EXPECT_EQ(Form1->Font().Height(), -15);
+  EXPECT_EQ(Form1->Font().Charset(), SHIFTJIS_CHARSET);
+  EXPECT_FALSE(Form1->Scaled());
+  const LONG style = GetWindowLongA(Form1->Handle(), GWL_STYLE);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+
+  ExpectBounds(Form1->Label1, 8, 8, 169, 17);
+  ExpectBounds(Form1->Label2, 384, 8, 169, 17);
+  ExpectBounds(Form1->DirectoryListBox1, 8, 32, 169, 209);
+  // A drop-down list's height is the system's: its item height (from the font) and frame.
+  ExpectComboBounds(Form1->DriveComboBox1, 8, 248, 169);
+  ExpectBounds(Form1->FileListBox1, 184, 32, 137, 233);
+  ExpectBounds(Form1->DirectoryListBox2, 384, 32, 169, 209);
+  ExpectComboBounds(Form1->DriveComboBox2, 384, 248, 169);
+  ExpectBounds(Form1->BitBtn1, 328, 32, 49, 233);
+  ExpectBounds(Form1->Panel1, 8, 272, 337, 113);
+  ExpectBounds(Form1->GroupBox1, 10, 10, 291, 95);
+  ExpectBounds(Form1->Label3, 20, 42, 110, 19);
+  ExpectBounds(Form1->CheckBox1, 20, 20, 251, 21);
+  ExpectBounds(Form1->Edit1, 40, 62, 231, 23);
+  ExpectBounds(Form1->BitBtn2, 472, 344, 73, 41);
+  ExpectBounds(Form1->BitBtn3, 472, 296, 73, 41);
+
+  EXPECT_EQ(Form1->Label1->Caption(), "変換元ファイル : ");
+  EXPECT_EQ(Form1->Label2->Caption(), "変換先フォルダ : ");
+  EXPECT_EQ(Form1->GroupBox1->Caption(), "付加文字列");
+  EXPECT_EQ(Form1->CheckBox1->Caption(), "変換先ファイル名に文字を付加する");
+  EXPECT_EQ(Form1->BitBtn1->Caption(), "変換");
+  EXPECT_EQ(Form1->BitBtn2->Caption(), "Exit");
+  EXPECT_EQ(Form1->BitBtn3->Caption(), "About");
+  EXPECT_EQ(Form1->BitBtn1->Layout(), blGlyphTop);
+  EXPECT_EQ(Form1->BitBtn1->NumGlyphs(), 2);
+  EXPECT_EQ(Form1->BitBtn1->Glyph().Width(), 32);
+  EXPECT_EQ(Form1->BitBtn1->Glyph().Height(), 16);
+  EXPECT_EQ(Form1->Panel1->BevelOuter(), bvLowered);
+  EXPECT_EQ(Form1->GroupBox1->Parent(), Form1->Panel1);
+  EXPECT_EQ(Form1->CheckBox1->Parent(), Form1->GroupBox1);
+  EXPECT_FALSE(Form1->Edit1->Enabled());
+  EXPECT_FALSE(Form1->Label3->Enabled());
+  EXPECT_FALSE(Form1->CheckBox1->Checked());
+
+  // Links and tab order.
+  EXPECT_EQ(Form1->DirectoryListBox1->FileList(), Form1->FileListBox1);
+  EXPECT_EQ(Form1->DriveComboBox1->DirList(), Form1->DirectoryListBox1);
+  EXPECT_EQ(Form1->DriveComboBox2->DirList(), Form1->DirectoryListBox2);
+  EXPECT_EQ(Form1->DirectoryListBox2->FileList(), nullptr);
+  EXPECT_EQ(Form1->FileListBox1->Mask(), "*.rtf");
+  EXPECT_EQ(Form1->DirectoryListBox1->ItemHeight(), 16);
+  EXPECT_EQ(Form1->FileListBox1->ItemHeight(), 15);
+  TWinControl* order[] = {Form1->DirectoryListBox1, Form1->DriveComboBox1, Form1->FileListBox1,
+                          Form1->DirectoryListBox2, Form1->DriveComboBox2, Form1->BitBtn1,
+                          Form1->Panel1,            Form1->BitBtn2,        Form1->BitBtn3};
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(order[i]->TabOrder(), i) << order[i]->Name();
+  EXPECT_EQ(Form1->CheckBox1->TabOrder(), 0);
+  EXPECT_EQ(Form1->Edit1->TabOrder(), 1);
+  EXPECT_EQ(Form1->BitBtn1->OnClickName(), "BitBtn1Click");
+}
+
+TEST_F(MainFormTest, TheOptionEnablesTheSuffixFieldAndKeepsItsText) {
+  Form1->CheckBox1->SetChecked(true);
+  EXPECT_TRUE(Form1->Edit1->Enabled());
+  EXPECT_TRUE(Form1->Label3->Enabled());
+  Form1->Edit1->SetText("_hcw");
+  // The user's click on the box goes through the same rule.
+  SendMessageA(Form1->CheckBox1->Handle(), BM_CLICK, 0, 0);
+  EXPECT_FALSE(Form1->CheckBox1->Checked());
+  EXPECT_FALSE(Form1->Edit1->Enabled());
+  EXPECT_FALSE(Form1->Label3->Enabled());
+  EXPECT_EQ(Form1->Edit1->Text(), "_hcw");
+  EXPECT_FALSE(IsWindowEnabled(Form1->Edit1->Handle()));
+}
+
+TEST_F(MainFormTest, ConvertWithNothingSelectedDoesNothing) {
+  ScratchFolder destination("main-dst");
+  Form1->DirectoryListBox2->SetCurrentFolder(destination.path());
+  Form1->FileListBox1->SetItemIndex(-1);
+  MessageBoxWatcher watcher;
+  SendMessageA(Form1->BitBtn1->Handle(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(watcher.seen().empty());
+  EXPECT_TRUE(FolderEntries(destination.path()).empty());
+  Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
+}
+
+TEST_F(MainFormTest, ConvertWritesTheSelectedFileIntoTheDestinationFolder) {
+  ScratchFolder source("main-src"), destination("main-dst");
+  WriteFileBytes(source / "doc.rtf", "{\\f0{\\*\\panose 1}A;}\n");
+  Form1->DirectoryListBox1->SetCurrentFolder(source.path());
+  Form1->DirectoryListBox2->SetCurrentFolder(destination.path());
+  Form1->FileListBox1->SetSelectedFileProperty(source / "doc.rtf");
+  Form1->CheckBox1->SetChecked(true);
+  Form1->Edit1->SetText(".hcw");
+  SendMessageA(Form1->BitBtn1->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(ReadFileBytes(destination / "doc.rtf.hcw"), "{\\f0 A;}\r\n");
+  Form1->CheckBox1->SetChecked(false);
+  Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
+  Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
+}
+
+TEST_F(MainFormTest, ChoosingAnotherDriveMovesTheSourceLists) {
+  // D: is the test prefix's CD-ROM drive, a folder with nothing but a label.
+  Form1->DriveComboBox1->SetCurrentDrive('d');
+  EXPECT_EQ(toupper(Form1->DirectoryListBox1->CurrentDrive()), 'D');
+  EXPECT_EQ(toupper(Form1->FileListBox1->CurrentFolder()[0]), 'D');
+  Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
+  EXPECT_EQ(toupper(Form1->DriveComboBox1->CurrentDrive()), toupper(ProgramFolder()[0]));
+}
+
+bool gMainEnabled = true;
+bool gMemoReadOnlyCentred = false;
+
+// Runs from the about box's modal loop: looks at both windows, then presses OK.
+void CALLBACK CheckAboutBoxAndPressOk(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  gMainEnabled = IsWindowEnabled(Form1->Handle());
+  const LONG memoStyle = GetWindowLongA(Form2->Memo1->Handle(), GWL_STYLE);
+  gMemoReadOnlyCentred = (memoStyle & ES_READONLY) && (memoStyle & ES_CENTER);
+  SendMessageA(Form2->BitBtn1->Handle(), BM_CLICK, 0, 0);
+}
+
+TEST_F(MainFormTest, TheAboutBoxIsModalAndCanBeShownAgain) {
+  EXPECT_EQ(Form2->Caption(), "バージョン情報");
+  EXPECT_EQ(Form2->ClientWidth(), 345);
+  EXPECT_EQ(Form2->ClientHeight(), 121);
+  EXPECT_EQ(Form2->Memo1->Lines().Count(), 5);
+  EXPECT_EQ(Form2->Memo1->Lines()[1], "Quorvel for Word97 → HelpWorkshop v4.01");
+  EXPECT_EQ(Form2->Memo1->Lines()[2], "Ver1.1");
+  EXPECT_TRUE(Form2->Memo1->ReadOnly());
+  EXPECT_EQ(Form2->Memo1->Alignment(), taCenter);
+  for (int round = 0; round < 2; ++round) {
+    gMainEnabled = true;
+    gMemoReadOnlyCentred = false;
+    SetTimer(nullptr, 0, 20, CheckAboutBoxAndPressOk);
+    SendMessageA(Form1->BitBtn3->Handle(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(gMainEnabled);
+    EXPECT_TRUE(gMemoReadOnlyCentred);
+    EXPECT_TRUE(IsWindowEnabled(Form1->Handle()));
+    EXPECT_FALSE(IsWindowVisible(Form2->Handle()));
+    EXPECT_EQ(Form2->Left(), 409);
+    EXPECT_EQ(Form2->Top(), 232);
+  }
+}
+
+}  // namespace
