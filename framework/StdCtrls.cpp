@@ -7,6 +7,8 @@
 namespace {
 
 constexpr char kCannotInsertLine[] = "行を挿入できません";
+// The window of a drop-down combo box includes its dropped list.
+constexpr int kDroppedListHeight = 200;
 
 template <class T>
 TComponent* Create(TComponent* owner) {
@@ -332,8 +334,13 @@ void TCustomComboBox::CreateParams(WindowParams& params) {
     case csDropDownList: params.style |= CBS_DROPDOWNLIST; break;
     case csOwnerDrawFixed: params.style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED; break;
   }
-  // The height of a drop-down combo box includes its list.
-  params.height = height_ + 200;
+  params.height = height_ + kDroppedListHeight;
+}
+
+void TCustomComboBox::SetBounds(int left, int top, int width, int height) {
+  TControl::SetBounds(left, top, width, height);
+  if (HandleAllocated())
+    SetWindowPos(Handle(), nullptr, left_, top_, width_, height_ + kDroppedListHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int TCustomComboBox::ItemCount() {

@@ -147,6 +147,8 @@ public:
   TComboBoxStyle Style() const { return style_; }
   void SetStyle(TComboBoxStyle style);
   TCanvas& Canvas() { return *canvas_; }
+  // The height is the closed combo's; the window is made taller for the list.
+  void SetBounds(int left, int top, int width, int height) override;
 
 protected:
   void CreateParams(WindowParams& params) override;
