@@ -141,6 +141,10 @@ if(BUILD_TESTING)
   target_link_libraries(test_main_form PRIVATE qv_forms)
   quorvel_layouts(test_main_form resources/Layouts.rc ${program_layouts})
 
+  # The window program driven from outside through its windows.
+  quorvel_test(test_end_to_end tests/EndToEndTests.cpp)
+  add_dependencies(test_end_to_end Quorvel)
+
   quorvel_test(test_portable tests/LayoutDecoderTests.cpp tests/PanoseFilterTests.cpp tests/TextTranslationTests.cpp)
   target_link_libraries(test_portable PRIVATE qv_portable)
   quorvel_test(test_textfile tests/TextFileTests.cpp)
