@@ -190,3 +190,36 @@ TEST_F(MainFormTest, TheAboutBoxIsModalAndCanBeShownAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainFormTest, AFileCanBeConvertedWithTheKeyboard) {
+  ScratchFolder source("keys-src"), destination("keys-dst");
+  WriteFileBytes(source / "a.rtf", "{\\*\\panose 1}x\n");
+  Form1->DirectoryListBox1->SetCurrentFolder(source.path());
+  Form1->DirectoryListBox2->SetCurrentFolder(destination.path());
+  auto press = [](WPARAM key) {
+    PostMessageA(GetFocus(), WM_KEYDOWN, key, 0x00010001);
+    PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0010001);
+    Application->ProcessMessages();
+  };
+  // Tab from the first folder list: drive box, then the file list.
+  Form1->DirectoryListBox1->SetFocus();
+  press(VK_TAB);
+  press(VK_TAB);
+  ASSERT_TRUE(Form1->FileListBox1->Focused());
+  press(VK_DOWN);  // the list's own keys select the first file
+  // The drive letter's case is what the system reported after a drive change.
+  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source / "a.rtf")) << Form1->FileListBox1->SelectedFile();
+  // On to the Convert button (past the destination list and drive box), then Enter.
+  press(VK_TAB);
+  press(VK_TAB);
+  press(VK_TAB);
+  ASSERT_TRUE(Form1->BitBtn1->Focused());
+  press(VK_RETURN);
+  EXPECT_EQ(ReadFileBytes(destination / "a.rtf"), " x\r\n");
+  Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
+  Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
+}
+
+}  // namespace
