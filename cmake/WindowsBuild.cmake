@@ -67,8 +67,11 @@ add_library(qv_convert STATIC
 target_link_libraries(qv_convert PUBLIC qv_textfile qv_portable qv_runtime)
 
 # The window program: the main window and the about box from their layouts.
+add_library(qv_registry STATIC Registry/Registry.cpp)
+target_link_libraries(qv_registry PUBLIC qv_runtime advapi32)
+
 add_library(qv_forms STATIC main/MainForm.cpp about/AboutForm.cpp)
-target_link_libraries(qv_forms PUBLIC qv_app qv_filectrl qv_buttons qv_convert)
+target_link_libraries(qv_forms PUBLIC qv_app qv_filectrl qv_buttons qv_convert qv_registry)
 add_executable(Quorvel WIN32 quorvel/Quorvel.cpp resources/Layouts.rc resources/Program.rc)
 target_link_libraries(Quorvel PRIVATE qv_forms)
 file(GLOB program_layouts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/layouts/*.txt)
@@ -144,6 +147,9 @@ if(BUILD_TESTING)
   # The window program driven from outside through its windows.
   quorvel_test(test_end_to_end tests/EndToEndTests.cpp)
   add_dependencies(test_end_to_end Quorvel)
+
+  quorvel_test(test_registry tests/RegistryTests.cpp)
+  target_link_libraries(test_registry PRIVATE qv_registry qv_framework)
 
   quorvel_test(test_portable tests/LayoutDecoderTests.cpp tests/PanoseFilterTests.cpp tests/TextTranslationTests.cpp)
   target_link_libraries(test_portable PRIVATE qv_portable)

@@ -1,14 +1,32 @@
 // The main window and its handlers.
 #include "main/MainForm.h"
 
+#include "Registry/Registry.h"
 #include "about/AboutForm.h"
+#include "app/Application.h"
 #include "convert/Conversion.h"
 
 TForm1* Form1 = nullptr;
 
 namespace {
 
+constexpr char kSettingsKey[] = "Software\\Brenwick\\Quorvel";
+constexpr char kSection[] = "Base";
+
+// Runs one restoring step; a failure is shown and the next steps still run,
+// so that one stale saved path does not cost the rest of the settings.
+template <class Step>
+void Restore(Step step) {
+  try {
+    step();
+  } catch (...) {
+    Application->HandleException(Form1);
+  }
+}
+
 const PublishedMethod kForm1Methods[] = {
+    NotifyMethod<&TForm1::FormShow>("FormShow"),
+    CloseMethod<&TForm1::FormClose>("FormClose"),
     NotifyMethod<&TForm1::BitBtn1Click>("BitBtn1Click"),
     NotifyMethod<&TForm1::CheckBox1Click>("CheckBox1Click"),
     NotifyMethod<&TForm1::BitBtn2Click>("BitBtn2Click"),
@@ -39,6 +57,22 @@ const ClassInfo TForm1::kClassInfo{"TForm1", &TForm::kClassInfo, nullptr, {}, kF
 
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
   ReadLayout();
+}
+
+void TForm1::FormShow(TPersistent*) {
+  TRegIniFile settings(kSettingsKey);
+  Restore([&] { FileListBox1->SetSelectedFileProperty(settings.ReadText(kSection, "SourceFile", "")); });
+  Restore([&] { DirectoryListBox2->SetCurrentFolder(settings.ReadText(kSection, "DestDir", "")); });
+  Restore([&] { Edit1->SetText(settings.ReadText(kSection, "TextPlus", "")); });
+  Restore([&] { CheckBox1->SetChecked(settings.ReadFlag(kSection, "IsTextPlus", false)); });
+}
+
+void TForm1::FormClose(TPersistent*, TCloseAction&) {
+  TRegIniFile settings(kSettingsKey);
+  settings.WriteText(kSection, "SourceFile", FileListBox1->SelectedFile());
+  settings.WriteText(kSection, "DestDir", DirectoryListBox2->CurrentFolder());
+  settings.WriteText(kSection, "TextPlus", Edit1->Text());
+  settings.WriteFlag(kSection, "IsTextPlus", CheckBox1->Checked());
 }
 
 void TForm1::BitBtn1Click(TPersistent*) {

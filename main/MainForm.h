@@ -31,6 +31,10 @@ public:
   TBitBtn* BitBtn2 = nullptr;
   TBitBtn* BitBtn3 = nullptr;
 
+  // The saved settings go into the controls when the window is first shown.
+  void FormShow(TPersistent* sender);
+  // The controls' state is saved when the window closes.
+  void FormClose(TPersistent* sender, TCloseAction& action);
   // Convert: the selected file into the destination folder.
   void BitBtn1Click(TPersistent* sender);
   // The suffix field is enabled exactly while the option is ticked.

@@ -62,6 +62,8 @@ protected:
 
   // Starts the program in the scratch folder and waits for its main window.
   void Start() {
+    // Each run starts as a first run: no saved settings.
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel");
     const std::string program = ProgramFolder() + "\\Quorvel.exe";
     std::string commandLine = Quoted(program);
     STARTUPINFOA startup{};

@@ -18,6 +18,8 @@ namespace {
 class MainFormTest : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
+    // A first run: no saved settings.
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel");
     InitializeApplication();
     Application->SetTitle("Quorvel for Word97");
     Application->CreateForm(Form1);
