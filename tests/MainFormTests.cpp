@@ -225,3 +225,76 @@ TEST_F(MainFormTest, AFileCanBeConvertedWithTheKeyboard) {
 }
 
 }  // namespace
+
+namespace {
+
+void StoreSetting(const char* name, const std::string& text) {
+  HKEY key = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel\\Base", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                  &key, nullptr);
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(key);
+}
+
+std::string StoredSetting(const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel\\Base", 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return "(no section)";
+  char data[512] = "";
+  DWORD size = sizeof data;
+  const LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS ? std::string(data) : "(missing)";
+}
+
+TEST_F(MainFormTest, SettingsAreStoredOnCloseAndRestoredOnShow) {
+  ScratchFolder source("set-src"), destination("set-dst");
+  WriteFileBytes(source / "doc.rtf", "x\n");
+  Form1->FileListBox1->SetSelectedFileProperty(source / "doc.rtf");
+  Form1->DirectoryListBox2->SetCurrentFolder(destination.path());
+  Form1->Edit1->SetText("_hcw");
+  Form1->CheckBox1->SetChecked(false);
+  TCloseAction action = caHide;
+  Form1->FormClose(Form1, action);
+  EXPECT_TRUE(SameText(StoredSetting("SourceFile"), source / "doc.rtf")) << StoredSetting("SourceFile");
+  EXPECT_TRUE(SameText(StoredSetting("DestDir"), destination.path()));
+  EXPECT_EQ(StoredSetting("TextPlus"), "_hcw");
+  EXPECT_EQ(StoredSetting("IsTextPlus"), "0");
+
+  // Restored into controls that were moved away meanwhile.
+  Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
+  Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
+  Form1->Edit1->SetText("");
+  StoreSetting("IsTextPlus", "1");
+  Form1->FormShow(Form1);
+  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source / "doc.rtf"));
+  EXPECT_TRUE(SameText(Form1->DirectoryListBox2->CurrentFolder(), destination.path()));
+  EXPECT_EQ(Form1->Edit1->Text(), "_hcw");
+  EXPECT_TRUE(Form1->CheckBox1->Checked());
+  EXPECT_TRUE(Form1->Edit1->Enabled());  // the option's rule ran
+  Form1->CheckBox1->SetChecked(false);
+  Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
+  Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
+}
+
+TEST_F(MainFormTest, AStaleSavedPathIsShownAndTheOtherSettingsAreStillRestored) {
+  ScratchFolder gone("set-gone");
+  StoreSetting("SourceFile", gone / "removed\\doc.rtf");
+  StoreSetting("DestDir", gone / "removed too");
+  StoreSetting("TextPlus", "_kept");
+  StoreSetting("IsTextPlus", "1");
+  Form1->Edit1->SetText("");
+  MessageBoxWatcher watcher;
+  Form1->FormShow(Form1);
+  ASSERT_EQ(watcher.seen().size(), 2u);
+  EXPECT_EQ(watcher.seen()[0].text, "ﾌｧｲﾙが見つかりません.");
+  EXPECT_EQ(watcher.seen()[0].caption, "Quorvel for Word97");
+  EXPECT_EQ(watcher.seen()[1].text.substr(watcher.seen()[1].text.size() - 1), ".");
+  EXPECT_EQ(Form1->Edit1->Text(), "_kept");
+  EXPECT_TRUE(Form1->CheckBox1->Checked());
+  Form1->CheckBox1->SetChecked(false);
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel");
+}
+
+}  // namespace
