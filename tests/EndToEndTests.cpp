@@ -61,9 +61,10 @@ protected:
   }
 
   // Starts the program in the scratch folder and waits for its main window.
-  void Start() {
-    // Each run starts as a first run: no saved settings.
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel");
+  // `firstRun`: no saved settings; otherwise the settings stored by the test are
+  // kept, and the caller deals with what their restoring shows.
+  void Start(bool firstRun = true) {
+    if (firstRun) RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel");
     const std::string program = ProgramFolder() + "\\Quorvel.exe";
     std::string commandLine = Quoted(program);
     STARTUPINFOA startup{};
@@ -71,6 +72,15 @@ protected:
     ASSERT_TRUE(CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                folder_.path().c_str(), &startup, &process_))
         << "cannot start " << program << " (error " << GetLastError() << ")";
+    if (!firstRun) {
+      // Restoring the settings may report a path that has gone, before the
+      // main window shows: read the message and answer it.
+      HWND box = nullptr;
+      if (WaitFor([&] { return (box = FindTopWindow(process_.dwProcessId, "#32770", "")) != nullptr; }, 5000)) {
+        startupMessage_ = TextOf(GetDlgItem(box, 0xFFFF));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+      }
+    }
     main_ = WaitForTopWindow(process_.dwProcessId, "TForm1", kMainCaption);
     ASSERT_NE(main_, nullptr) << "the main window did not appear";
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main_) && Settle(main_); }));
@@ -164,6 +174,7 @@ protected:
   PROCESS_INFORMATION process_{};
   HWND main_ = nullptr, sourceFolders_ = nullptr, files_ = nullptr, destinationFolders_ = nullptr;
   HWND convert_ = nullptr, exit_ = nullptr, about_ = nullptr, suffixOption_ = nullptr, suffix_ = nullptr;
+  std::string startupMessage_;
 };
 
 TEST_F(EndToEnd, ConvertsOverwritesOnlyWhenToldShowsAboutAndExits) {
@@ -262,3 +273,81 @@ TEST_F(EndToEnd, ConvertsUnderTheSourceNameAndRefusesTheSourceItself) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string Setting(const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel\\Base", 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return "(no section)";
+  char data[512] = "";
+  DWORD size = sizeof data;
+  const LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS ? std::string(data) : "(missing)";
+}
+
+void StoreSetting(const char* name, const std::string& text) {
+  HKEY key = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel\\Base", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                  &key, nullptr);
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(key);
+}
+
+}  // namespace
+
+// The first run creates the program's key; closing stores the four values.
+TEST_F(EndToEnd, FirstRunCreatesTheKeyAndClosingStoresTheFourValues) {
+  Start();
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel", 0, KEY_READ, &key), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(Setting("SourceFile"), "(no section)");
+  SelectFile("manual.rtf");
+  OpenFolder(destinationFolders_, "out");
+  Click(suffixOption_);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(suffix_) != FALSE; }));
+  Type(suffix_, "_hcw");
+  Click(exit_);
+  ASSERT_TRUE(Ended(kPatience)) << "the program did not end on Exit";
+  EXPECT_TRUE(lstrcmpiA(Setting("SourceFile").c_str(), (folder_ / "manual.rtf").c_str()) == 0) << Setting("SourceFile");
+  EXPECT_TRUE(lstrcmpiA(Setting("DestDir").c_str(), (folder_ / "out").c_str()) == 0) << Setting("DestDir");
+  EXPECT_EQ(Setting("TextPlus"), "_hcw");
+  EXPECT_EQ(Setting("IsTextPlus"), "1");
+}
+
+// Saved values come back at start; a saved source file that has gone is
+// reported, and the values after it are restored all the same.
+TEST_F(EndToEnd, ARemovedSourceFileIsReportedAndTheOtherValuesRestored) {
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel");
+  StoreSetting("SourceFile", folder_ / "gone\\manual.rtf");
+  StoreSetting("DestDir", folder_ / "out");
+  StoreSetting("TextPlus", "_kept");
+  StoreSetting("IsTextPlus", "1");
+  Start(false);
+  EXPECT_EQ(startupMessage_, "ﾌｧｲﾙが見つかりません.");
+  EXPECT_TRUE(IsWindowEnabled(suffix_));  // the saved option is on
+  EXPECT_EQ(TextOf(suffix_), "_kept");
+  Click(exit_);
+  ASSERT_TRUE(Ended(kPatience));
+}
+
+// A saved destination folder that has gone is reported too; the suffix and
+// the option after it are still restored.
+TEST_F(EndToEnd, ARemovedDestinationFolderIsReportedAndTheOtherValuesRestored) {
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel");
+  StoreSetting("SourceFile", "");
+  StoreSetting("DestDir", folder_ / "gone");
+  StoreSetting("TextPlus", "_kept");
+  StoreSetting("IsTextPlus", "1");
+  Start(false);
+  EXPECT_EQ(startupMessage_, "ﾌｧｲﾙが見つかりません.");
+  EXPECT_TRUE(IsWindowEnabled(suffix_));
+  EXPECT_EQ(TextOf(suffix_), "_kept");
+  Click(exit_);
+  ASSERT_TRUE(Ended(kPatience));
+  EXPECT_EQ(Setting("TextPlus"), "_kept");
+  EXPECT_EQ(Setting("IsTextPlus"), "1");
+}
