@@ -50,6 +50,10 @@ protected:
   }
 
   void TearDown() override {
+    // What the program saved is not left for the next run (of the tests or of the program).
+    struct ForgetSettings {
+      ~ForgetSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel"); }
+    } forget;
     if (process_.hProcess) {
       if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
         TerminateProcess(process_.hProcess, 99);

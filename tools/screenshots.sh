@@ -72,6 +72,8 @@ mkdir "$WORK" 2>/dev/null || WORK=$(mktemp -d "${TMPDIR:-/tmp}/Quorvel.XXXX")
 DOCS=$WORK/ヘルプ原稿
 mkdir -p "$DOCS/画像" "$DOCS/変換済み"
 for f in manual.rtf 操作説明.rtf readme.rtf; do printf '{\\rtf1 }\r\n' >"$DOCS/$f"; done
+# The pictures show a first run: no settings saved by earlier runs or tests.
+"$RUN" reg delete 'HKCU\Software\Brenwick\Quorvel' /f >/dev/null 2>&1 || true
 (cd "$DOCS" && exec "$RUN" "$BUILD/bin/Quorvel.exe") >"$tmp/quorvel.log" 2>&1 &
 QPID=$!
 
