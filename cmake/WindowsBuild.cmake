@@ -157,7 +157,7 @@ if(BUILD_TESTING)
   target_link_libraries(test_textfile PRIVATE qv_textfile)
   add_dependencies(test_textfile textfile-child)
   quorvel_test(test_conversion tests/ConversionTests.cpp)
-  target_link_libraries(test_conversion PRIVATE qv_convert)
+  target_link_libraries(test_conversion PRIVATE qv_convert advapi32)
   quorvel_test(test_convert_tool tests/ConvertToolTests.cpp)
   add_dependencies(test_convert_tool quorvel-convert)
 

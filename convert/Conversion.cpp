@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -44,7 +45,6 @@ HANDLE OpenForIdentity(const std::string& path) {
                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-
 // Two paths name the same file when volume and file index agree, whatever the
 // spelling (letter case, doubled backslashes, short names, links).
 bool SameFile(const std::string& first, const std::string& second) {
@@ -81,6 +81,39 @@ std::string LastFileError() {
   return SystemErrorText(error ? error : ERROR_GEN_FAILURE);
 }
 
+// A character the ANSI code page cannot hold comes out of the wide-to-ANSI
+// conversion as "?", so such a name shows a wildcard that the user never typed.
+// A real file name can hold neither "?" nor "*".
+bool NameHasWildcard(const std::string& path) {
+  return path.find_first_of("?*") != std::string::npos;
+}
+
+std::string UnusableNameText(const std::string& path) {
+  char what[160];
+  std::snprintf(what, sizeof what, "このファイル名はコード ページ %u では使えません。", GetACP());
+  return FailureText(what, path,
+                     "このコード ページで表せない文字が「?」になっています。"
+                     "ファイル名を変更してから、もう一度変換してください。");
+}
+
+// What identifies the source's content for the length of one conversion.
+struct SourceSnapshot {
+  uint64_t size = 0;
+  FILETIME lastWrite{};
+  bool operator==(const SourceSnapshot& other) const {
+    return size == other.size && lastWrite.dwLowDateTime == other.lastWrite.dwLowDateTime &&
+           lastWrite.dwHighDateTime == other.lastWrite.dwHighDateTime;
+  }
+};
+
+bool TakeSnapshot(HANDLE file, SourceSnapshot* snapshot) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file, &info)) return false;
+  snapshot->size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  snapshot->lastWrite = info.ftLastWriteTime;
+  return true;
+}
+
 // Closes a stream unless it was closed already.
 class StreamCloser {
 public:
@@ -99,17 +132,59 @@ private:
   textfile::TextStream* stream_;  // owned until closed
 };
 
-// The temporary file beside the destination; deleted unless it was put in place.
+// The longest path the ANSI file functions take on a system that is not set
+// up for long paths (MAX_PATH less its terminating zero).
+constexpr size_t kAnsiPathLimit = MAX_PATH - 1;
+
+// The temporary copy beside the destination, so that putting it in place is a
+// rename within one folder; deleted unless it was put in place. Its name is
+// made here: GetTempFileNameA writes into a MAX_PATH buffer and refuses
+// folders longer than about 246 characters.
 class TemporaryFile {
 public:
+  TemporaryFile() = default;
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
   ~TemporaryFile() {
     if (!path_.empty()) DeleteFileA(path_.c_str());
   }
-  bool Create(const std::string& folder) {
-    char path[MAX_PATH];
-    if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "qvl", 0, path)) return false;
-    path_ = path;
-    return true;
+
+  // Creates a new, empty file beside `destination`. ERROR_SUCCESS, or the
+  // system's reason.
+  unsigned long CreateBeside(const std::string& destination) {
+    const std::string_view folder = FolderPart(destination);
+    const std::string prefix = folder.empty() ? std::string() : std::string(folder) + "\\";
+    // Normally qvlXXXX.tmp. Where that would take the path past the limit
+    // that the destination itself keeps to, the name is made no longer than
+    // the destination's own: ~ and hexadecimal digits.
+    size_t digits = 4;
+    bool shortForm = false;
+    if (prefix.size() + 11 > kAnsiPathLimit && destination.size() <= kAnsiPathLimit) {
+      shortForm = true;
+      const size_t room = destination.size() - prefix.size();
+      digits = room > 1 ? std::min<size_t>(room - 1, 8) : 1;
+    }
+    const uint32_t names = digits >= 8 ? 0xFFFFFFFFu : (1u << (4 * digits)) - 1;
+    uint32_t counter = (GetTickCount() ^ (GetCurrentProcessId() << 12)) & names;
+    const uint32_t attempts = names < 0xFFFFu ? names + 1 : 0x10000u;
+    unsigned long error = ERROR_FILE_EXISTS;
+    for (uint32_t attempt = 0; attempt < attempts; ++attempt, counter = (counter + 1) & names) {
+      char name[32];
+      std::snprintf(name, sizeof name, shortForm ? "~%0*X" : "qvl%0*X.tmp", static_cast<int>(digits),
+                    static_cast<unsigned>(counter));
+      const std::string path = prefix + name;
+      UniqueFile created(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (created) {
+        path_ = path;
+        return ERROR_SUCCESS;
+      }
+      error = GetLastError();
+      // Taken, or a file still being deleted: try the next name.
+      if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) break;
+      if (error == ERROR_ACCESS_DENIED && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) break;
+    }
+    return error;
   }
   const std::string& path() const { return path_; }
   void Release() { path_.clear(); }
@@ -117,6 +192,55 @@ public:
 private:
   std::string path_;
 };
+
+// Gives the temporary copy the destination's access rights before anything is
+// written into it, so that the new content is never open to more users than
+// the old was. ReplaceFileA keeps the destination's rights too, where the
+// platform's replacement does; a volume without access rights has none to give.
+void CopyAccessRights(const std::string& from, const std::string& to) {
+  std::string descriptor(512, '\0');
+  DWORD needed = 0;
+  while (!GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(),
+                           static_cast<DWORD>(descriptor.size()), &needed)) {
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= descriptor.size()) return;
+    descriptor.resize(needed);
+  }
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  if (!GetSecurityDescriptorControl(descriptor.data(), &control, &revision)) return;
+  const SECURITY_INFORMATION which =
+      DACL_SECURITY_INFORMATION |
+      ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
+  SetFileSecurityA(to.c_str(), which, descriptor.data());
+}
+
+// Puts the finished copy in place. A destination that did not exist is never
+// replaced, so one that appeared meanwhile is kept. One that existed, and that
+// the user allowed to be replaced, is replaced by ReplaceFileA, which keeps its
+// attributes, security and creation time; a destination made read-only, hidden
+// or system meanwhile is refused here as it would have been before the copy.
+// Empty on success, else the message to show.
+std::string PutInPlace(const std::string& temporary, const std::string& destination, bool destinationExisted) {
+  if (destinationExisted) {
+    const std::string fixed = ReasonDestinationIsFixed(destination);
+    if (!fixed.empty()) return FailureText("変換先ファイルに書き込めません。", destination, fixed);
+    if (ReplaceFileA(destination.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                     nullptr))
+      return {};
+    const DWORD error = GetLastError();
+    // Removed meanwhile (there is nothing left to keep), or gone in the
+    // replacement's last step: the copy takes the free name.
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT)
+      return FailureText("変換先ファイルを置き換えられませんでした。", destination, SystemErrorText(error));
+  }
+  if (MoveFileExA(temporary.c_str(), destination.c_str(), 0)) return {};
+  const DWORD error = GetLastError();
+  if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
+    return FailureText("変換先ファイルを作成できませんでした。", destination,
+                       "変換中に同名のファイルが作成されました。"
+                       "上書きの確認をしていないため、変換したファイルは破棄しました。");
+  return FailureText("変換先ファイルを作成できませんでした。", destination, SystemErrorText(error));
+}
 
 class MessageBoxDialogs : public ConversionDialogs {
 public:
@@ -161,6 +285,24 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
     return result;
   };
 
+  // Refused before anything is asked or opened: such a name would reach the
+  // file functions with wildcards in it and could name another file.
+  if (NameHasWildcard(source)) return fail(UnusableNameText(source));
+  if (NameHasWildcard(destination)) return fail(UnusableNameText(destination));
+
+  // The source is opened first, so that a source that cannot be read, or is
+  // no file on a disk, is reported before the user is asked anything.
+  StreamCloser input(textfile::OpenTextFile(source.c_str(), "rt"));
+  if (!input.get()) return fail(FailureText("変換元ファイルを開けませんでした。", source, LastFileError()));
+  const HANDLE sourceFile = textfile::TextStreamHandle(input.get());
+  // A serial port, a pipe or a console would be read until it ends, which may be never.
+  if (GetFileType(sourceFile) != FILE_TYPE_DISK)
+    return fail(FailureText("変換元はディスク上のファイルではありません。", source,
+                            "デバイスやパイプからは変換できません。"));
+  SourceSnapshot before;
+  if (!TakeSnapshot(sourceFile, &before))
+    return fail(FailureText("変換元ファイルを開けませんでした。", source, SystemErrorText(GetLastError())));
+
   textfile::PathStatus status;
   const bool destinationExists = textfile::QueryPathStatus(destination.c_str(), &status) == 0;
   if (destinationExists) {
@@ -172,20 +314,15 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
       result.outcome = ConversionOutcome::kDeclined;
       return result;
     }
-  }
-
-  StreamCloser input(textfile::OpenTextFile(source.c_str(), "rt"));
-  if (!input.get()) return fail(FailureText("変換元ファイルを開けませんでした。", source, LastFileError()));
-
-  if (destinationExists) {
     const unsigned long denied = ProbeWriteAccess(destination);
     if (denied != ERROR_SUCCESS)
       return fail(FailureText("変換先ファイルに書き込めません。", destination, SystemErrorText(denied)));
   }
 
   TemporaryFile temporary;
-  if (!temporary.Create(std::string(FolderPart(destination))))
-    return fail(FailureText("変換先ファイルを作成できませんでした。", destination, SystemErrorText(GetLastError())));
+  if (const unsigned long error = temporary.CreateBeside(destination); error != ERROR_SUCCESS)
+    return fail(FailureText("変換先ファイルを作成できませんでした。", destination, SystemErrorText(error)));
+  if (destinationExists) CopyAccessRights(destination, temporary.path());
   StreamCloser output(textfile::OpenTextFile(temporary.path().c_str(), "wt"));
   if (!output.get())
     return fail(FailureText("変換先ファイルを作成できませんでした。", destination, LastFileError()));
@@ -202,6 +339,10 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
     if (textfile::WriteTextLine(line, kept - heldBack, output.get()) < 0)
       return fail(FailureText("変換先ファイルの書き込み中にエラーが発生しました。", destination, LastFileError()));
     std::memmove(line, line + kept - heldBack, heldBack);
+    if (dialogs.StopRequested()) {
+      result.outcome = ConversionOutcome::kStopped;
+      return result;
+    }
   }
   // At the end of the file the held bytes were no marker after all.
   if (heldBack && textfile::WriteTextLine(line, heldBack, output.get()) < 0)
@@ -214,12 +355,20 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
     return fail(FailureText("変換元ファイルの読み込み中にエラーが発生しました。", source, LastFileError()));
   if (mark.otherDataFollows) return fail(EndOfFileMarkText(source, mark.markOffset));
 
+  // A source written to while it was read gives a copy of no version of it.
+  SourceSnapshot after;
+  if (!TakeSnapshot(sourceFile, &after))
+    return fail(FailureText("変換元ファイルの読み込み中にエラーが発生しました。", source, SystemErrorText(GetLastError())));
+  if (!(after == before))
+    return fail(FailureText("変換元ファイルが読み込み中に変更されたため、変換を中止しました。", source,
+                            "変換先ファイルは変更していません。もう一度変換してください。"));
+
   input.Close();
   if (output.Close() != 0)
     return fail(FailureText("変換先ファイルの書き込み中にエラーが発生しました。", destination, LastFileError()));
 
-  if (!MoveFileExA(temporary.path().c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING))
-    return fail(FailureText("変換先ファイルを置き換えられませんでした。", destination, SystemErrorText(GetLastError())));
+  if (std::string failure = PutInPlace(temporary.path(), destination, destinationExists); !failure.empty())
+    return fail(std::move(failure));
   temporary.Release();
 
   result.outcome = ConversionOutcome::kConverted;

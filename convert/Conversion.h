@@ -27,9 +27,12 @@ public:
   virtual bool ConfirmOverwrite(const std::string& destinationPath) = 0;
   // The conversion failed; the message names the file and the reason.
   virtual void ShowFailure(const std::string& message) = 0;
+  // Asked between two line pieces of the copy: true stops the conversion, the
+  // partial copy is removed and the destination stays as it was.
+  virtual bool StopRequested() { return false; }
 };
 
-enum class ConversionOutcome { kNothingSelected, kDeclined, kConverted, kFailed };
+enum class ConversionOutcome { kNothingSelected, kDeclined, kConverted, kFailed, kStopped };
 
 struct ConversionResult {
   ConversionOutcome outcome = ConversionOutcome::kNothingSelected;
@@ -46,6 +49,8 @@ std::string DestinationPathFor(std::string_view sourcePath, std::string_view des
 // Converts one file. The destination is written under a temporary name in its
 // folder and put in place only when complete, so an existing destination keeps
 // its content when anything fails, and the source is never opened for writing.
+// A new destination never replaces a file that appeared meanwhile; a replaced
+// one keeps its attributes, security and creation time.
 ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDialogs& dialogs);
 
 // The Convert button's command: the overwrite question and failures are shown

@@ -1,6 +1,7 @@
 // quorvel-convert: the Convert button's conversion for scripts and help builds.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -23,13 +24,33 @@ constexpr char kUsage[] =
     "  --help         show this text\n"
     "\n"
     "Prints one line per converted file; errors go to standard error. The exit\n"
-    "status is 0 when every file was converted, 1 when any failed, 2 on bad usage.\n";
+    "status is 0 when every file was converted, 1 when any failed (or the report\n"
+    "could not be written), 2 on bad usage, 130 when interrupted (Ctrl-C).\n";
+
+// The exit status of a run stopped by Ctrl-C, Ctrl-Break or the console closing.
+constexpr int kInterruptedStatus = 130;
+
+// Set by the console's control handler, read between two line pieces.
+std::atomic<bool> gStopRequested{false};
+// Signalled once the conversion has stopped and cleaned up.
+HANDLE gStoppedEvent = nullptr;
+
+// Runs on a thread of its own that the system starts. The conversion stops at
+// its next line piece and removes its partial copy; for a closing console the
+// system ends the process when this returns, so it waits for that clean-up.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  gStopRequested = true;
+  if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
+    WaitForSingleObject(gStoppedEvent, 4000);  // the system allows about five seconds
+  return TRUE;
+}
 
 // The window program asks; this tool never does: --overwrite answers for it.
 class ToolDialogs : public ConversionDialogs {
 public:
   explicit ToolDialogs(bool overwrite) : overwrite_(overwrite) {}
   bool ConfirmOverwrite(const std::string&) override { return overwrite_; }
+  bool StopRequested() override { return gStopRequested; }
   void ShowFailure(const std::string& message) override {
     std::string oneLine = message;
     for (char& c : oneLine)
@@ -42,9 +63,17 @@ private:
 };
 
 std::string FullPath(const std::string& path) {
-  char full[MAX_PATH * 2];
-  const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-  return length == 0 || length >= sizeof full ? path : std::string(full, length);
+  // Sized by the system's answer: a path may be longer than MAX_PATH.
+  std::string full(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return path;
+    if (length < full.size()) {
+      full.resize(length);
+      return full;
+    }
+    full.resize(length);
+  }
 }
 
 // A folder as the window program holds it: a drive root keeps its backslash,
@@ -92,29 +121,44 @@ int main(int argc, char** argv) {
 
   const std::string folder = FolderPath(paths.back());
   paths.pop_back();
+  gStoppedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   ToolDialogs dialogs(overwrite);
   int failures = 0;
+  bool reportLost = false;  // a line of the report could not be written
   for (const std::string& path : paths) {
+    if (gStopRequested) break;
     // The name rule takes the file name from the last backslash of a full path.
     const ConversionRequest request{FullPath(path), folder, appendSuffix, suffix};
     const ConversionResult result = ConvertDocument(request, dialogs);
     switch (result.outcome) {
       case ConversionOutcome::kConverted:
-        std::printf("%s -> %s (%llu panose group%s removed)\n", request.sourcePath.c_str(),
-                    result.destinationPath.c_str(), static_cast<unsigned long long>(result.groupsRemoved),
-                    result.groupsRemoved == 1 ? "" : "s");
+        if (std::printf("%s -> %s (%llu panose group%s removed)\n", request.sourcePath.c_str(),
+                        result.destinationPath.c_str(), static_cast<unsigned long long>(result.groupsRemoved),
+                        result.groupsRemoved == 1 ? "" : "s") < 0)
+          reportLost = true;
         break;
       case ConversionOutcome::kDeclined:
         dialogs.ShowFailure("変換先に同名ファイルが存在します (上書きするには --overwrite): " +
                             result.destinationPath);
         ++failures;
         break;
+      case ConversionOutcome::kStopped:
       case ConversionOutcome::kFailed:
       case ConversionOutcome::kNothingSelected:
         ++failures;
         break;
     }
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) reportLost = true;
+  }
+  if (gStopRequested) {
+    std::fputs("quorvel-convert: 中断しました。書きかけのファイルは削除しました。\n", stderr);
+    SetEvent(gStoppedEvent);
+    return kInterruptedStatus;
+  }
+  if (reportLost) {
+    std::fputs("quorvel-convert: 標準出力に書き込めませんでした。\n", stderr);
+    return 1;
   }
   return failures ? 1 : 0;
 }

@@ -4,10 +4,13 @@
 #include "convert/Conversion.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/MessageBoxWatcher.h"
@@ -26,7 +29,13 @@ public:
     return allowOverwrite_;
   }
   void ShowFailure(const std::string& message) override { failures.push_back(message); }
+  // Runs `duringCopy` once, after the first piece has been written.
+  bool StopRequested() override {
+    if (duringCopy) std::exchange(duringCopy, nullptr)();
+    return false;
+  }
   std::vector<std::string> questions, failures;
+  std::function<void()> duringCopy;
 
 private:
   bool allowOverwrite_;
@@ -53,7 +62,23 @@ protected:
   void ExpectDestinationHolds(const std::vector<std::string>& names) {
     EXPECT_EQ(FolderEntries(destination_.path()), names);
   }
+
+  // Converts source_/doc.rtf into the destination folder; the one failure shown must hold `expected`.
+  void ExpectFailureWith(RecordingDialogs& dialogs, const std::string& expected) {
+    const ConversionResult result = ConvertDocument({source_ / "doc.rtf", destination_.path()}, dialogs);
+    EXPECT_EQ(result.outcome, ConversionOutcome::kFailed);
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_NE(dialogs.failures[0].find(expected), std::string::npos) << dialogs.failures[0];
+    dialogs.failures.clear();
+  }
 };
+
+// A document of many 512-byte fills, so that the copy is still running after its first piece.
+std::string LongDocument() {
+  std::string document;
+  while (document.size() < (1u << 20)) document += "{\\f1{\\*\\panose 020b0604}Arial;} some text of a line\r\n";
+  return document;
+}
 
 TEST(DestinationPath, FolderThenFileNameThenSuffix) {
   EXPECT_EQ(DestinationPathFor("C:\\DOCS\\A.RTF", "D:\\OUT", false, ".new"), "D:\\OUT\\A.RTF");
@@ -199,6 +224,155 @@ TEST_F(ConversionTest, ShiftJisNamesWithBackslashTrailBytes) {
   EXPECT_EQ(result.destinationPath, destination_ / "表示先\\表示.rtfソ");
   EXPECT_EQ(ReadFileBytes(destination_ / "表示先\\表示.rtfソ"), " 表示\r\n");
   EXPECT_EQ(FolderEntries(destination_ / "表示先"), std::vector<std::string>{"表示.rtfソ"});
+}
+
+TEST_F(ConversionTest, ADestinationThatAppearsOrIsProtectedDuringTheCopyIsKept) {
+  WriteFileBytes(source_ / "doc.rtf", LongDocument());
+  // Not there when the conversion began: what appears meanwhile is not replaced.
+  RecordingDialogs appearing;
+  appearing.duringCopy = [&] { WriteFileBytes(destination_ / "doc.rtf", "appeared\r\n"); };
+  ExpectFailureWith(appearing, "変換中に同名のファイルが作成されました。");
+  EXPECT_TRUE(appearing.questions.empty());
+  EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf"), "appeared\r\n");
+  ExpectDestinationHolds({"doc.rtf"});
+
+  // Replacing was allowed, but the file has been made read-only since.
+  RecordingDialogs protecting;
+  protecting.duringCopy = [&] { SetFileAttributesA((destination_ / "doc.rtf").c_str(), FILE_ATTRIBUTE_READONLY); };
+  ExpectFailureWith(protecting, "読み取り専用のファイルです。");
+  EXPECT_EQ(protecting.questions.size(), 1u);
+  EXPECT_EQ(GetFileAttributesA((destination_ / "doc.rtf").c_str()) & FILE_ATTRIBUTE_READONLY,
+            DWORD{FILE_ATTRIBUTE_READONLY});
+  SetFileAttributesA((destination_ / "doc.rtf").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf"), "appeared\r\n");
+  ExpectDestinationHolds({"doc.rtf"});
+}
+
+TEST_F(ConversionTest, AReplacedDestinationKeepsItsProtectionAndCreationTime) {
+  WriteFileBytes(source_ / "doc.rtf", "{\\*\\panose 1}new\r\n");
+  const std::string destination = destination_ / "doc.rtf";
+  WriteFileBytes(destination, "old\r\n");
+  // Readable and writable by this user alone.
+  HANDLE token = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+  char userBuffer[256];
+  DWORD userSize = 0;
+  char* userSid = nullptr;
+  ASSERT_TRUE(GetTokenInformation(token, TokenUser, userBuffer, sizeof userBuffer, &userSize));
+  CloseHandle(token);
+  ASSERT_TRUE(ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(userBuffer)->User.Sid, &userSid));
+  const std::string userOnly = std::string("D:P(A;;FA;;;") + userSid + ")";
+  LocalFree(userSid);
+  PSECURITY_DESCRIPTOR ownerOnly = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(userOnly.c_str(), SDDL_REVISION_1, &ownerOnly,
+                                                                   nullptr));
+  ASSERT_TRUE(SetFileSecurityA(destination.c_str(), DACL_SECURITY_INFORMATION, ownerOnly));
+  LocalFree(ownerOnly);
+  auto dacl = [&] {
+    std::string bytes(4096, '\0');
+    DWORD needed = 0;
+    if (!GetFileSecurityA(destination.c_str(), DACL_SECURITY_INFORMATION, bytes.data(),
+                          static_cast<DWORD>(bytes.size()), &needed))
+      return std::string("(unreadable)");
+    bytes.resize(GetSecurityDescriptorLength(bytes.data()));
+    return bytes;
+  };
+  auto creationTime = [&] {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExA(destination.c_str(), GetFileExInfoStandard, &data);
+    return (static_cast<uint64_t>(data.ftCreationTime.dwHighDateTime) << 32) | data.ftCreationTime.dwLowDateTime;
+  };
+  // A creation time far back, so that a new file could not have it. Some file
+  // systems keep no creation time that can be set (Wine on Linux).
+  const uint64_t longAgo = uint64_t{0x01C00000} << 32;
+  HANDLE file = CreateFileA(destination.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  const FILETIME longAgoTime{0, 0x01C00000};
+  SetFileTime(file, &longAgoTime, nullptr, nullptr);
+  CloseHandle(file);
+  const bool creationTimeKept = creationTime() == longAgo;
+  const std::string daclBefore = dacl();
+  RecordingDialogs dialogs;
+  EXPECT_EQ(ConvertDocument({source_ / "doc.rtf", destination_.path()}, dialogs).outcome,
+            ConversionOutcome::kConverted)
+      << (dialogs.failures.empty() ? "" : dialogs.failures[0]);
+  EXPECT_EQ(ReadFileBytes(destination), " new\r\n");
+  if (creationTimeKept) {
+    EXPECT_EQ(creationTime(), longAgo);
+  }
+  EXPECT_TRUE(dacl() == daclBefore) << "the destination's access rights changed";
+  ExpectDestinationHolds({"doc.rtf"});
+}
+
+TEST_F(ConversionTest, SourcesThatAreNoFilesOnADiskAreRefused) {
+  // A pipe whose other end writes a document: it would be read, and a port or
+  // a console could keep the conversion waiting for ever.
+  const std::string pipeName = "\\\\.\\pipe\\quorvel-source-" + std::to_string(GetCurrentProcessId());
+  HANDLE pipe = CreateNamedPipeA(pipeName.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr);
+  ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+  std::thread writer([pipe] {
+    if (ConnectNamedPipe(pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED) {
+      DWORD written = 0;
+      WriteFile(pipe, "{\\*\\panose 1}x\r\n", 17, &written, nullptr);
+      FlushFileBuffers(pipe);
+      DisconnectNamedPipe(pipe);
+    }
+  });
+  RecordingDialogs dialogs;
+  const ConversionResult result = ConvertDocument({pipeName, destination_.path()}, dialogs);
+  if (result.outcome != ConversionOutcome::kConverted) {  // release the writer, which may still wait
+    HANDLE client = CreateFileA(pipeName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (client != INVALID_HANDLE_VALUE) CloseHandle(client);
+  }
+  writer.join();
+  CloseHandle(pipe);
+  EXPECT_EQ(result.outcome, ConversionOutcome::kFailed);
+  ASSERT_EQ(dialogs.failures.size(), 1u);
+  EXPECT_EQ(dialogs.failures[0].substr(0, dialogs.failures[0].rfind('\n')),
+            "変換元はディスク上のファイルではありません。\n" + pipeName);
+  ExpectDestinationHolds({});
+}
+
+TEST_F(ConversionTest, NamesTheCodePageCannotHoldAreRefusedBeforeAnything) {
+  // 한글.rtf reaches the ANSI functions as ??.rtf, which as a wildcard would
+  // find 表示.rtf; the existing file must not be offered for replacing.
+  HANDLE korean = CreateFileW((std::wstring(source_.path().begin(), source_.path().end()) + L"\\\uD55C\uAE00.rtf").c_str(),
+                              GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(korean, INVALID_HANDLE_VALUE);
+  CloseHandle(korean);
+  ASSERT_EQ(FolderEntries(source_.path()), std::vector<std::string>{"??.rtf"});
+  WriteFileBytes(destination_ / "表示.rtf", "kept\r\n");
+  WriteFileBytes(source_ / "表示.rtf", "source\r\n");
+
+  RecordingDialogs dialogs;
+  EXPECT_EQ(ConvertDocument({source_ / "??.rtf", destination_.path()}, dialogs).outcome, ConversionOutcome::kFailed);
+  // A suffix typed with a wildcard is refused the same way.
+  EXPECT_EQ(ConvertDocument({source_ / "表示.rtf", destination_.path(), true, "?"}, dialogs).outcome,
+            ConversionOutcome::kFailed);
+  EXPECT_TRUE(dialogs.questions.empty());
+  ASSERT_EQ(dialogs.failures.size(), 2u);
+  EXPECT_EQ(dialogs.failures[0].substr(0, dialogs.failures[0].rfind('\n')),
+            "このファイル名はコード ページ 932 では使えません。\n" + (source_ / "??.rtf"));
+  EXPECT_NE(dialogs.failures[0].find("ファイル名を変更して"), std::string::npos);
+  EXPECT_NE(dialogs.failures[1].find(destination_ / "表示.rtf?"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(destination_ / "表示.rtf"), "kept\r\n");
+  ExpectDestinationHolds({"表示.rtf"});
+}
+
+TEST_F(ConversionTest, ASourceThatChangesWhileReadIsRefused) {
+  WriteFileBytes(source_ / "doc.rtf", LongDocument());
+  WriteFileBytes(destination_ / "doc.rtf", "old\r\n");
+  RecordingDialogs dialogs;
+  dialogs.duringCopy = [&] {
+    HANDLE file = CreateFileA((source_ / "doc.rtf").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    SetFilePointer(file, 1000, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+  };
+  ExpectFailureWith(dialogs, "変換元ファイルが読み込み中に変更されたため、変換を中止しました。\n" + (source_ / "doc.rtf"));
+  EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf"), "old\r\n");
+  ExpectDestinationHolds({"doc.rtf"});
 }
 
 // ---- The overwrite question, through the real message box ----

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -37,23 +38,119 @@ TEST_F(ConvertToolTest, ConvertsEachSourceAndSaysSo) {
 TEST_F(ConvertToolTest, SuffixAndRelativePaths) {
   WriteFileBytes(source_ / "b.rtf", "{\\*\\panose}\r\n");
   // Relative paths are taken from the current folder; forward slashes work too.
-  std::string commandLine = Quoted(ProgramFolder() + "\\quorvel-convert.exe") + " --suffix .hcw b.rtf " +
-                            Quoted(destination_.path() + "/");
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  startup.dwFlags = STARTF_USESTDHANDLES;  // no output: the child's stdout goes nowhere
-  ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             source_.path().c_str(), &startup, &process));
-  WaitForSingleObject(process.hProcess, 60000);
-  DWORD exitCode = 99;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  EXPECT_EQ(exitCode, 0u);
+  ProgramOptions inSourceFolder;
+  inSourceFolder.folder = source_.path();
+  const ProcessResult result = RunProgram(
+      Quoted(ProgramFolder() + "\\quorvel-convert.exe") + " --suffix .hcw b.rtf " + Quoted(destination_.path() + "/"),
+      inSourceFolder);
+  EXPECT_EQ(result.exitCode, 0u) << result.errors;
   // The folder's trailing separator is not doubled in the destination path.
+  EXPECT_EQ(result.output, (source_ / "b.rtf") + " -> " + (destination_ / "b.rtf.hcw") + " (1 panose group removed)\r\n");
   EXPECT_EQ(FolderEntries(destination_.path()), std::vector<std::string>{"b.rtf.hcw"});
   EXPECT_EQ(ReadFileBytes(destination_ / "b.rtf.hcw"), " \r\n");
+}
+
+// The folder is made of parts short enough for any file system; its path has
+// exactly `length` characters. Whatever the platform makes of such a path, the
+// conversion either works or says why, and leaves no temporary file behind.
+TEST_F(ConvertToolTest, LongDestinationFoldersWorkOrFailCleanly) {
+  WriteFileBytes(source_ / "doc.rtf", "{\\*\\panose 1}long\r\n");
+  for (const size_t length : {240u, 257u, 259u, 300u}) {
+    std::string folder = destination_.path();
+    bool made = true;
+    while (folder.size() < length) {
+      folder += "\\" + std::string(std::max<size_t>(1, std::min<size_t>(100, length - folder.size() - 1)), 'd');
+      // CreateDirectoryA stops at about 248 characters; the wide call with
+      // "\\?\" makes folders of any length, as other programs can.
+      made = made && (CreateDirectoryW((L"\\\\?\\" + std::wstring(folder.begin(), folder.end())).c_str(), nullptr) ||
+                      GetLastError() == ERROR_ALREADY_EXISTS);
+    }
+    ASSERT_EQ(folder.size(), length);
+    const ProcessResult result = Run(Quoted(source_ / "doc.rtf") + " " + Quoted(folder));
+    if (result.exitCode == 0) {
+      EXPECT_TRUE(made);
+      EXPECT_EQ(ReadFileBytes(folder + "\\doc.rtf"), " long\r\n") << length;
+      EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"doc.rtf"}) << length;
+    } else {
+      EXPECT_EQ(result.exitCode, 1u) << length;
+      EXPECT_NE(result.errors.find(folder + "\\doc.rtf "), std::string::npos) << result.errors;
+      if (made) {
+        EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{}) << length;
+      }
+    }
+  }
+}
+
+TEST_F(ConvertToolTest, AReportThatCannotBeWrittenFailsTheRun) {
+  WriteFileBytes(source_ / "d.rtf", "d\r\n");
+  ProgramOptions brokenOutput;
+  brokenOutput.outputUnwritable = true;
+  const ProcessResult result =
+      RunProgram(Quoted(ProgramFolder() + "\\quorvel-convert.exe") + " " + Quoted(source_ / "d.rtf") + " " +
+                     Quoted(destination_.path()),
+                 brokenOutput);
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_NE(result.errors.find("標準出力に書き込めませんでした"), std::string::npos) << result.errors;
+  EXPECT_EQ(ReadFileBytes(destination_ / "d.rtf"), "d\r\n");  // the conversion itself was done
+}
+
+TEST_F(ConvertToolTest, DevicesAreRefusedAtOnce) {
+  // Reading a port or a pipe could wait for ever; the null device would give an empty copy.
+  const ProcessResult result = Run("NUL COM1 " + Quoted(destination_.path()));
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_NE(result.errors.find("変換元はディスク上のファイルではありません。 \\\\.\\NUL"), std::string::npos)
+      << result.errors;
+  EXPECT_EQ(FolderEntries(destination_.path()), std::vector<std::string>{});
+}
+
+// Gives this process a console of its own that children share, as a command
+// prompt does, so that a Ctrl-C can be sent to them; our standard handles stay.
+bool OpenSharedConsole() {
+  const HANDLE saved[] = {GetStdHandle(STD_INPUT_HANDLE), GetStdHandle(STD_OUTPUT_HANDLE),
+                          GetStdHandle(STD_ERROR_HANDLE)};
+  FreeConsole();
+  const bool opened = AllocConsole();
+  SetStdHandle(STD_INPUT_HANDLE, saved[0]);
+  SetStdHandle(STD_OUTPUT_HANDLE, saved[1]);
+  SetStdHandle(STD_ERROR_HANDLE, saved[2]);
+  return opened;
+}
+
+TEST_F(ConvertToolTest, CtrlCRemovesThePartialCopyAndKeepsTheOldFile) {
+  if (!OpenSharedConsole()) GTEST_SKIP() << "no console to send a Ctrl-C through";
+  std::string line;
+  while (line.size() < 64 * 1024) line += "{\\f1{\\*\\panose 020b0604}Arial;} text ";
+  line += "\r\n";
+  std::string document;
+  for (int i = 0; i < 2048; ++i) document += line;  // 128 MiB: long enough to be caught in the middle
+  WriteFileBytes(source_ / "big.rtf", document);
+  document.clear();
+  WriteFileBytes(destination_ / "big.rtf", "old\r\n");
+
+  ProgramOptions interrupted;
+  bool caughtInTheMiddle = false;
+  interrupted.whileRunning = [&](unsigned long) {
+    // Once the partial copy has grown, the conversion is under way.
+    for (int wait = 0; wait < 20000 && !caughtInTheMiddle; ++wait) {
+      for (const std::string& name : FolderEntries(destination_.path()))
+        if (name != "big.rtf" && ReadFileBytes(destination_ / name).size() > 0) caughtInTheMiddle = true;
+      if (!caughtInTheMiddle) Sleep(1);
+    }
+    // The event reaches every process of the console: this one looks away.
+    SetConsoleCtrlHandler(nullptr, TRUE);
+    EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+  };
+  const ProcessResult result =
+      RunProgram(Quoted(ProgramFolder() + "\\quorvel-convert.exe") + " --overwrite " + Quoted(source_ / "big.rtf") +
+                     " " + Quoted(destination_.path()),
+                 interrupted);
+  SetConsoleCtrlHandler(nullptr, FALSE);
+  EXPECT_TRUE(caughtInTheMiddle);
+  EXPECT_EQ(result.exitCode, 130u) << result.errors;
+  EXPECT_EQ(result.output, "");
+  EXPECT_NE(result.errors.find("中断しました"), std::string::npos) << result.errors;
+  EXPECT_EQ(FolderEntries(destination_.path()), std::vector<std::string>{"big.rtf"});
+  EXPECT_TRUE(ReadFileBytes(destination_ / "big.rtf") == "old\r\n");
 }
 
 TEST_F(ConvertToolTest, ExistingDestinationNeedsOverwrite) {

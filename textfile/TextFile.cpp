@@ -638,6 +638,10 @@ bool TextStreamFailed(const TextStream* stream) {
   return !IsValidStream(stream) || (stream->flags & kStreamError) != 0;
 }
 
+void* TextStreamHandle(const TextStream* stream) {
+  return IsValidStream(stream) ? EntryOf(stream)->handle : nullptr;
+}
+
 int InspectEndOfFileMark(TextStream* stream, EndOfFileMarkReport* report) {
   if (!IsValidStream(stream) || !report) {
     SetErrorNumber(EINVAL);

@@ -64,6 +64,11 @@ int CloseTextFile(TextStream* stream);
 // True once a read or write on the stream has failed.
 bool TextStreamFailed(const TextStream* stream);
 
+// The platform file handle behind an open stream (a HANDLE), for queries such
+// as its file type or size; nullptr for a stream that is not open. The stream
+// keeps owning it.
+void* TextStreamHandle(const TextStream* stream);
+
 // What lies past the end-of-file mark that ended a stream's data.
 struct EndOfFileMarkReport {
   bool markSeen = false;

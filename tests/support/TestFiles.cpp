@@ -128,7 +128,7 @@ std::thread DrainPipe(HANDLE pipe, std::string* into) {
 
 }  // namespace
 
-ProcessResult RunProgram(const std::string& commandLine) {
+ProcessResult RunProgram(const std::string& commandLine, const ProgramOptions& options) {
   ProcessResult result;
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   HANDLE outRead, outWrite, errRead, errWrite;
@@ -138,6 +138,10 @@ ProcessResult RunProgram(const std::string& commandLine) {
   }
   SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+  if (options.outputUnwritable) {
+    CloseHandle(outRead);  // every write of the child then fails: the pipe is broken
+    outRead = nullptr;
+  }
 
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -147,21 +151,27 @@ ProcessResult RunProgram(const std::string& commandLine) {
   startup.hStdError = errWrite;
   PROCESS_INFORMATION process{};
   std::string mutableLine = commandLine;
-  const BOOL started = CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                      &startup, &process);
+  const BOOL started =
+      CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, options.creationFlags, nullptr,
+                     options.folder.empty() ? nullptr : options.folder.c_str(), &startup, &process);
   CloseHandle(outWrite);
   CloseHandle(errWrite);
-  std::thread outReader = DrainPipe(outRead, &result.output);
+  std::thread outReader = outRead ? DrainPipe(outRead, &result.output) : std::thread();
   std::thread errReader = DrainPipe(errRead, &result.errors);
   if (started) {
-    WaitForSingleObject(process.hProcess, 60000);
+    if (options.whileRunning) options.whileRunning(process.dwProcessId);
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_TIMEOUT) {
+      ADD_FAILURE() << "still running after a minute: " << commandLine;
+      TerminateProcess(process.hProcess, 99);
+      WaitForSingleObject(process.hProcess, INFINITE);
+    }
     GetExitCodeProcess(process.hProcess, &result.exitCode);
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
   } else {
     ADD_FAILURE() << "cannot start " << commandLine << ErrorSuffix();
   }
-  outReader.join();
+  if (outReader.joinable()) outReader.join();
   errReader.join();
   return result;
 }

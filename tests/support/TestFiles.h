@@ -1,6 +1,7 @@
 // Scratch folders and raw file access for tests that work with real files.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,14 @@ struct ProcessResult {
   unsigned long exitCode = 0;
   std::string output, errors;
 };
-ProcessResult RunProgram(const std::string& commandLine);
+struct ProgramOptions {
+  std::string folder;                 // the child's current folder; empty: ours
+  bool outputUnwritable = false;      // standard output is a pipe whose reader has gone
+  unsigned long creationFlags = 0;    // for CreateProcessA
+  // Called once the child runs, with its process id, before waiting for its end.
+  std::function<void(unsigned long processId)> whileRunning;
+};
+ProcessResult RunProgram(const std::string& commandLine, const ProgramOptions& options = {});
 
 // Quotes an argument for a command line.
 std::string Quoted(const std::string& argument);
