@@ -12,6 +12,7 @@ namespace {
 
 constexpr char kSettingsKey[] = "Software\\Brenwick\\Quorvel";
 constexpr char kSection[] = "Base";
+constexpr char kSettingsLost[] = "設定を保存できませんでした。今回の設定は失われます。";
 
 // Runs one restoring step; a failure is shown and the next steps still run,
 // so that one stale saved path does not cost the rest of the settings.
@@ -22,6 +23,16 @@ void Restore(Step step) {
   } catch (...) {
     Application->HandleException(Form1);
   }
+}
+
+// Tells the user that the settings were not stored, in a box like the
+// program's other error boxes: the error's message with its period, then
+// what it means.
+void ShowSettingsLost(const Exception& error, HWND owner) {
+  const std::string text = error.Message() + ".\n" + kSettingsLost;
+  // With the taskbar entry disabled too, no second close can start while the box is up.
+  const TaskWindowsDisabler others(owner);
+  MessageBoxA(owner, text.c_str(), kApplicationTitle, MB_OK | MB_ICONSTOP);
 }
 
 const PublishedMethod kForm1Methods[] = {
@@ -68,11 +79,19 @@ void TForm1::FormShow(TPersistent*) {
 }
 
 void TForm1::FormClose(TPersistent*, TCloseAction&) {
-  TRegIniFile settings(kSettingsKey);
-  settings.WriteText(kSection, "SourceFile", FileListBox1->SelectedFile());
-  settings.WriteText(kSection, "DestDir", DirectoryListBox2->CurrentFolder());
-  settings.WriteText(kSection, "TextPlus", Edit1->Text());
-  settings.WriteFlag(kSection, "IsTextPlus", CheckBox1->Checked());
+  // A failed write ends the save there, but not the close: an error escaping
+  // this handler would keep the window open, and the program could not be
+  // ended at all while the settings cannot be stored.
+  try {
+    TRegIniFile settings(kSettingsKey);
+    settings.WriteText(kSection, "SourceFile", FileListBox1->SelectedFile());
+    settings.WriteText(kSection, "DestDir", DirectoryListBox2->CurrentFolder());
+    settings.WriteText(kSection, "TextPlus", Edit1->Text());
+    settings.WriteFlag(kSection, "IsTextPlus", CheckBox1->Checked());
+  } catch (const EAbort&) {
+  } catch (const Exception& error) {
+    ShowSettingsLost(error, Handle());
+  }
 }
 
 void TForm1::BitBtn1Click(TPersistent*) {

@@ -33,7 +33,8 @@ public:
 
   // The saved settings go into the controls when the window is first shown.
   void FormShow(TPersistent* sender);
-  // The controls' state is saved when the window closes.
+  // The controls' state is saved when the window closes; when it cannot be,
+  // the user is told that it is lost, and the window closes all the same.
   void FormClose(TPersistent* sender, TCloseAction& action);
   // Convert: the selected file into the destination folder.
   void BitBtn1Click(TPersistent* sender);

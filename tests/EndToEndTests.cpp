@@ -355,3 +355,38 @@ TEST_F(EndToEnd, ARemovedDestinationFolderIsReportedAndTheOtherValuesRestored) {
   EXPECT_EQ(Setting("TextPlus"), "_kept");
   EXPECT_EQ(Setting("IsTextPlus"), "1");
 }
+
+// When the settings cannot be stored, Exit still ends the program: the error
+// is shown once, saying that the settings are lost. Below a volatile key the
+// registry creates no lasting subkey, so the program's key can be neither
+// opened nor created.
+TEST_F(EndToEnd, ExitEndsTheProgramWhenTheSettingsCannotBeStored) {
+  struct RemoveBlocker {
+    ~RemoveBlocker() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick"); }
+  } removeBlocker;
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick");
+  HKEY blocker = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Brenwick", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                            nullptr, &blocker, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(blocker);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_CHILD_MUST_BE_VOLATILE)
+      << "the program's key can still be created";
+
+  ASSERT_NO_FATAL_FAILURE(Start());
+  Click(exit_);
+  HWND box = WaitForMessageBox();
+  ASSERT_NE(box, nullptr) << "the lost settings went unreported";
+  EXPECT_EQ(TextOf(box), "Quorvel for Word97");
+  EXPECT_EQ(MessageText(box),
+            "ｷｰ Software\\Brenwick\\Quorvel の作成に失敗しました.\n設定を保存できませんでした。今回の設定は失われます。");
+  EXPECT_EQ(GetWindow(box, GW_OWNER), main_) << "the error should belong to the main window";
+  ASSERT_NO_FATAL_FAILURE(Answer(box, IDOK));
+  ASSERT_TRUE(Ended(kPatience)) << "the program did not end on Exit";
+  DWORD exitCode = 12345;
+  GetExitCodeProcess(process_.hProcess, &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+}
