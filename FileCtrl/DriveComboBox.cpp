@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "FileCtrl/FileCtrl.h"
 #include "FileCtrl/FileCtrlHelpers.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-// Label and remote-name buffers: MAX_PATH and its terminating zero.
+// Label and first remote-name buffers: MAX_PATH and its terminating zero.
 constexpr DWORD kNameBufferSize = 261;
 
 // Room left of the image, and between image and text.
@@ -93,10 +94,18 @@ std::string VolumeLabelText(char letter) {
 
 std::string NetworkDriveText(char letter) {
   const char local[] = {UpperLetter(letter), ':', '\0'};
-  char remote[kNameBufferSize] = {};
+  std::string remote(kNameBufferSize, '\0');
   DWORD length = kNameBufferSize;
-  if (WNetGetConnectionA(local, remote, &length) != NO_ERROR) return VolumeLabelText(letter);
-  return FoldToLetterCase(std::string(remote, strnlen(remote, sizeof remote)), letter);
+  DWORD result = WNetGetConnectionA(local, remote.data(), &length);
+  if (result == ERROR_MORE_DATA && length > remote.size()) {
+    // A server and share name can be longer than MAX_PATH bytes; the call
+    // has said how much room it needs.
+    remote.assign(length, '\0');
+    result = WNetGetConnectionA(local, remote.data(), &length);
+  }
+  if (result != NO_ERROR) return VolumeLabelText(letter);
+  remote.resize(strnlen(remote.data(), remote.size()));
+  return FoldToLetterCase(std::move(remote), letter);
 }
 
 TDriveComboBox::TDriveComboBox(TComponent* owner) : TCustomComboBox(owner) {

@@ -103,9 +103,18 @@ std::string DrivePart(std::string_view path) {
 }
 
 std::string CurrentDirectory() {
-  char folder[260] = "";
-  const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-  return std::string(folder, length < sizeof folder ? length : 0);
+  // A folder of MAX_PATH characters can take twice as many bytes in a
+  // double-byte code page. When the buffer is too small the call reports the
+  // size it needs, terminating zero included; ask again with that much.
+  std::string folder(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(folder.size()), folder.data());
+    if (length < folder.size()) {
+      folder.resize(length);  // 0 when the call failed
+      return folder;
+    }
+    folder.resize(length + 1);
+  }
 }
 
 std::string InOutErrorMessage(unsigned long code) {

@@ -31,7 +31,7 @@ size_t LastOf(std::string_view text, std::string_view chars);
 // otherwise empty.
 std::string DrivePart(std::string_view path);
 
-// The process's current directory (GetCurrentDirectoryA, 260-byte buffer).
+// The process's current directory (GetCurrentDirectoryA), however long.
 std::string CurrentDirectory();
 // SetCurrentDirectoryA, raising EInOutError with the system's code on failure.
 void ChangeDirectory(const std::string& path);

@@ -143,6 +143,16 @@ TEST_F(DirectoryListBoxTest, DoubleByteFolderNamesAreSingleNames) {
   EXPECT_EQ(list_->ItemText(depth - 1), "表示");
   EXPECT_EQ(list_->ItemText(depth), "表");
   EXPECT_EQ(list_->ItemFolderPath(depth - 1), root_ / "表示");
+
+  // Shorter than MAX_PATH in characters, longer in Shift-JIS bytes.
+  std::string name, relative;
+  for (int i = 0; i < 10; ++i) name += "表示";
+  for (int i = 0; i < 7; ++i) relative += (i ? "\\" : "") + name;
+  const std::string deep = MakeFolder(relative);
+  ASSERT_GT(deep.size(), 300u);
+  list_->SetCurrentFolder(deep);
+  EXPECT_EQ(list_->CurrentFolder(), deep);
+  EXPECT_EQ(list_->ItemText(FolderDepth(deep)), name);
 }
 
 TEST_F(DirectoryListBoxTest, ItemsAreDrawnIndentedByDepth) {
