@@ -142,6 +142,12 @@ void ChangeDirectory(const std::string& path) {
   if (!SetCurrentDirectoryA(path.c_str())) RaiseInOutError(GetLastError());
 }
 
+void ChangeToDrive(const std::string& drive) {
+  // The remembered folder is the process's current directory when it is on
+  // that drive, and another program may have removed or renamed it.
+  if (!SetCurrentDirectoryA(drive.c_str())) ChangeDirectory(drive + "\\");
+}
+
 namespace {
 
 // A search for the name finds an entry that is not a folder.
@@ -171,7 +177,14 @@ EnteredPath SplitEnteredPath(const std::string& text) {
   }
 
   try {
-    ChangeDirectory(drivePart);
+    // The drive alone means the folder last current on it, which may have
+    // gone from the disk; a folder part from the root does not need it.
+    if (!drivePart.empty() && folder.empty())
+      ChangeToDrive(drivePart);
+    else if (!drivePart.empty() && folder[0] == '\\')
+      ChangeDirectory(drivePart + "\\");
+    else
+      ChangeDirectory(drivePart);
     const size_t cut = LastOf(folder, "\\:");
     std::string file = cut == std::string::npos ? folder : folder.substr(cut + 1);
     if (folder.size() == file.size() + 1) {
@@ -196,7 +209,9 @@ EnteredPath SplitEnteredPath(const std::string& text) {
     SetCurrentDirectoryA(saved.c_str());
     throw;
   }
-  ChangeDirectory(saved);
+  // A current directory removed or renamed since cannot be entered again;
+  // the split holds all the same, and every caller moves on from here.
+  SetCurrentDirectoryA(saved.c_str());
   return result;
 }
 

@@ -35,6 +35,9 @@ std::string DrivePart(std::string_view path);
 std::string CurrentDirectory();
 // SetCurrentDirectoryA, raising EInOutError with the system's code on failure.
 void ChangeDirectory(const std::string& path);
+// Changes to the folder the system remembers as current on a drive ("C:"),
+// or to the drive's root when that folder cannot be entered any more.
+void ChangeToDrive(const std::string& drive);
 // Raises EInOutError for a system error code, with the message chosen by it.
 [[noreturn]] void RaiseInOutError(unsigned long code);
 // The message EInOutError carries for a code.
@@ -47,7 +50,7 @@ struct EnteredPath {
 };
 // Splits what a user or the settings give as a path into drive, folder part
 // and file part, trying each step by changing the current directory, which is
-// put back at the end.
+// put back at the end (unless it has gone from the disk meanwhile).
 EnteredPath SplitEnteredPath(const std::string& text);
 
 // Cuts the first folder of a path's folder part ("\A\B\" -> "\...\B\").
