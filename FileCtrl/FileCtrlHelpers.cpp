@@ -117,6 +117,11 @@ std::string CurrentDirectory() {
   }
 }
 
+bool IsFullPath(std::string_view path) {
+  const bool driveRoot = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+  return driveRoot || (path.size() >= 2 && path[0] == '\\' && path[1] == '\\');
+}
+
 std::string InOutErrorMessage(unsigned long code) {
   switch (code) {
     case 2: return "ﾌｧｲﾙが見つかりません";

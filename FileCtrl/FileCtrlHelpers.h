@@ -33,6 +33,9 @@ std::string DrivePart(std::string_view path);
 
 // The process's current directory (GetCurrentDirectoryA), however long.
 std::string CurrentDirectory();
+// True for a path that names its place without the current directory: a drive
+// and its root ("C:\DOCS") or a network path ("\\server\share").
+bool IsFullPath(std::string_view path);
 // SetCurrentDirectoryA, raising EInOutError with the system's code on failure.
 void ChangeDirectory(const std::string& path);
 // Changes to the folder the system remembers as current on a drive ("C:"),
