@@ -209,11 +209,16 @@ void TDirectoryListBox::SetCurrentFolder(const std::string& value) {
     }
     inFolderChange_ = false;
   }
-  MoveToFolder(split.folder);
+  // The folder part runs from the root of its drive; with the drive in front
+  // the move lands on this list's drive even when the process's current
+  // directory is on another one and the old folder cannot be entered.
+  MoveToFolder(split.drive ? std::string(1, split.drive) + ":" + split.folder : split.folder);
 }
 
 void TDirectoryListBox::MoveToFolder(const std::string& folder) {
-  SetCurrentDirectoryA(currentFolder_.c_str());  // a failure here is of no consequence
+  // Only so that a failed move leaves the process in this list's folder; a
+  // failure here (the folder has gone) is of no consequence to the move.
+  SetCurrentDirectoryA(currentFolder_.c_str());
   ChangeDirectory(folder);
   currentFolder_ = CurrentDirectory();
   FillItems();
@@ -224,7 +229,7 @@ void TDirectoryListBox::SetCurrentDrive(char drive) {
   auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
   if (upper(drive) == upper(CurrentDrive())) return;
   if (drive != 0) {
-    ChangeDirectory(std::string(1, drive) + ":");
+    ChangeToDrive(std::string(1, drive) + ":");
     currentFolder_ = CurrentDirectory();
   }
   if (!inFolderChange_) {

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "FileCtrl/FileCtrl.h"
 #include "FileCtrl/FileCtrlHelpers.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-// Label and remote-name buffers: MAX_PATH and its terminating zero.
+// Label and first remote-name buffers: MAX_PATH and its terminating zero.
 constexpr DWORD kNameBufferSize = 261;
 
 // Room left of the image, and between image and text.
@@ -93,10 +94,18 @@ std::string VolumeLabelText(char letter) {
 
 std::string NetworkDriveText(char letter) {
   const char local[] = {UpperLetter(letter), ':', '\0'};
-  char remote[kNameBufferSize] = {};
+  std::string remote(kNameBufferSize, '\0');
   DWORD length = kNameBufferSize;
-  if (WNetGetConnectionA(local, remote, &length) != NO_ERROR) return VolumeLabelText(letter);
-  return FoldToLetterCase(std::string(remote, strnlen(remote, sizeof remote)), letter);
+  DWORD result = WNetGetConnectionA(local, remote.data(), &length);
+  if (result == ERROR_MORE_DATA && length > remote.size()) {
+    // A server and share name can be longer than MAX_PATH bytes; the call
+    // has said how much room it needs.
+    remote.assign(length, '\0');
+    result = WNetGetConnectionA(local, remote.data(), &length);
+  }
+  if (result != NO_ERROR) return VolumeLabelText(letter);
+  remote.resize(strnlen(remote.data(), remote.size()));
+  return FoldToLetterCase(std::move(remote), letter);
 }
 
 TDriveComboBox::TDriveComboBox(TComponent* owner) : TCustomComboBox(owner) {
@@ -181,25 +190,38 @@ void TDriveComboBox::FillItems() {
 void TDriveComboBox::SetCurrentDrive(char drive) {
   const bool itemSelected = HandleAllocated() && ItemIndex() >= 0;
   if (itemSelected && UpperLetter(drive) == UpperLetter(currentDrive_)) return;
+  ShowDrive(drive);
+  if (dirList_) {
+    try {
+      dirList_->SetCurrentDrive(currentDrive_);
+    } catch (...) {
+      // A drive that cannot be entered (a drive without a disk): the list
+      // stays where it was, and so does this box, so that choosing that drive
+      // again tries again. OnChange is not raised.
+      ShowDrive(dirList_->CurrentDrive() == '\\' ? 0 : dirList_->CurrentDrive());
+      throw;
+    }
+  }
+  NotifyChange();
+}
+
+void TDriveComboBox::ShowDrive(char drive) {
   if (drive == 0) {
     currentDrive_ = 0;
     if (HandleAllocated()) SetItemIndex(-1);
-  } else {
-    currentDrive_ = textCase_ == tcUpperCase ? UpperLetter(drive) : static_cast<char>(UpperLetter(drive) + 32);
-    if (HandleAllocated()) {
-      const int count = ItemCount();
-      for (int i = 0; i < count; ++i) {
-        const std::string text = ItemText(i);
-        if (text.size() >= 2 && UpperLetter(text[0]) == UpperLetter(currentDrive_) && text[1] == ':') {
-          SetItemIndex(i);
-          break;
-        }
-      }
+    return;
+  }
+  currentDrive_ = textCase_ == tcUpperCase ? UpperLetter(drive) : static_cast<char>(UpperLetter(drive) + 32);
+  if (!HandleAllocated()) return;
+  // A drive without an item leaves the selection as it was.
+  const int count = ItemCount();
+  for (int i = 0; i < count; ++i) {
+    const std::string text = ItemText(i);
+    if (text.size() >= 2 && UpperLetter(text[0]) == UpperLetter(currentDrive_) && text[1] == ':') {
+      SetItemIndex(i);
+      return;
     }
   }
-  // A drive that cannot be entered raises here; OnChange is then not raised.
-  if (dirList_) dirList_->SetCurrentDrive(currentDrive_);
-  NotifyChange();
 }
 
 void TDriveComboBox::NotifyChange() {

@@ -210,6 +210,8 @@ protected:
 
 private:
   void FitItemHeight();
+  // CurrentDrive (cased by TextCase) and the selected item, nothing else.
+  void ShowDrive(char drive);
 
   TDirectoryListBox* dirList_ = nullptr;  // not owned
   char currentDrive_ = 0;

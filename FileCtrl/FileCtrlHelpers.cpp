@@ -103,9 +103,23 @@ std::string DrivePart(std::string_view path) {
 }
 
 std::string CurrentDirectory() {
-  char folder[260] = "";
-  const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-  return std::string(folder, length < sizeof folder ? length : 0);
+  // A folder of MAX_PATH characters can take twice as many bytes in a
+  // double-byte code page. When the buffer is too small the call reports the
+  // size it needs, terminating zero included; ask again with that much.
+  std::string folder(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(folder.size()), folder.data());
+    if (length < folder.size()) {
+      folder.resize(length);  // 0 when the call failed
+      return folder;
+    }
+    folder.resize(length + 1);
+  }
+}
+
+bool IsFullPath(std::string_view path) {
+  const bool driveRoot = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+  return driveRoot || (path.size() >= 2 && path[0] == '\\' && path[1] == '\\');
 }
 
 std::string InOutErrorMessage(unsigned long code) {
@@ -131,6 +145,12 @@ void RaiseInOutError(unsigned long code) {
 
 void ChangeDirectory(const std::string& path) {
   if (!SetCurrentDirectoryA(path.c_str())) RaiseInOutError(GetLastError());
+}
+
+void ChangeToDrive(const std::string& drive) {
+  // The remembered folder is the process's current directory when it is on
+  // that drive, and another program may have removed or renamed it.
+  if (!SetCurrentDirectoryA(drive.c_str())) ChangeDirectory(drive + "\\");
 }
 
 namespace {
@@ -162,7 +182,14 @@ EnteredPath SplitEnteredPath(const std::string& text) {
   }
 
   try {
-    ChangeDirectory(drivePart);
+    // The drive alone means the folder last current on it, which may have
+    // gone from the disk; a folder part from the root does not need it.
+    if (!drivePart.empty() && folder.empty())
+      ChangeToDrive(drivePart);
+    else if (!drivePart.empty() && folder[0] == '\\')
+      ChangeDirectory(drivePart + "\\");
+    else
+      ChangeDirectory(drivePart);
     const size_t cut = LastOf(folder, "\\:");
     std::string file = cut == std::string::npos ? folder : folder.substr(cut + 1);
     if (folder.size() == file.size() + 1) {
@@ -187,7 +214,9 @@ EnteredPath SplitEnteredPath(const std::string& text) {
     SetCurrentDirectoryA(saved.c_str());
     throw;
   }
-  ChangeDirectory(saved);
+  // A current directory removed or renamed since cannot be entered again;
+  // the split holds all the same, and every caller moves on from here.
+  SetCurrentDirectoryA(saved.c_str());
   return result;
 }
 

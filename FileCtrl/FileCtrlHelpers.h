@@ -31,10 +31,16 @@ size_t LastOf(std::string_view text, std::string_view chars);
 // otherwise empty.
 std::string DrivePart(std::string_view path);
 
-// The process's current directory (GetCurrentDirectoryA, 260-byte buffer).
+// The process's current directory (GetCurrentDirectoryA), however long.
 std::string CurrentDirectory();
+// True for a path that names its place without the current directory: a drive
+// and its root ("C:\DOCS") or a network path ("\\server\share").
+bool IsFullPath(std::string_view path);
 // SetCurrentDirectoryA, raising EInOutError with the system's code on failure.
 void ChangeDirectory(const std::string& path);
+// Changes to the folder the system remembers as current on a drive ("C:"),
+// or to the drive's root when that folder cannot be entered any more.
+void ChangeToDrive(const std::string& drive);
 // Raises EInOutError for a system error code, with the message chosen by it.
 [[noreturn]] void RaiseInOutError(unsigned long code);
 // The message EInOutError carries for a code.
@@ -47,7 +53,7 @@ struct EnteredPath {
 };
 // Splits what a user or the settings give as a path into drive, folder part
 // and file part, trying each step by changing the current directory, which is
-// put back at the end.
+// put back at the end (unless it has gone from the disk meanwhile).
 EnteredPath SplitEnteredPath(const std::string& text);
 
 // Cuts the first folder of a path's folder part ("\A\B\" -> "\...\B\").

@@ -202,8 +202,10 @@ std::string TFileListBox::GetSelectedFile() {
 void TFileListBox::MoveToFolder(const std::string& path) {
   if (SameFileName(path, currentFolder_)) return;
   // A relative path means a place below the list's own folder, not below
-  // whatever the process's current directory is now.
-  ChangeDirectory(currentFolder_);
+  // whatever the process's current directory is now. A full path needs no way
+  // back into that folder, which may have gone from the disk: the list then
+  // still follows its directory list.
+  if (!IsFullPath(path)) ChangeDirectory(currentFolder_);
   ChangeDirectory(path);
   currentFolder_ = CurrentDirectory();
   FillItems();

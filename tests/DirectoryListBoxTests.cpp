@@ -100,15 +100,43 @@ TEST_F(DirectoryListBoxTest, AMissingFolderRaisesAndChangesNothing) {
   EXPECT_EQ(Items(), before);
   EXPECT_TRUE(events_.empty());
   EXPECT_EQ(CurrentDirectory(), rtf);
+}
 
-  // A folder removed under the list: going back into it first fails and is
-  // of no consequence; a relative move resolves against the process's
-  // current directory.
+TEST_F(DirectoryListBoxTest, AFolderGoneFromUnderTheListStillLetsItMove) {
+  const std::string rtf = root_ / "DOCS\\RTF";
+  const std::string driveRoot = rtf.substr(0, 3);
+  // Removed while the process's current directory is on another drive
+  // (another list moved last): the root item opens this list's own drive.
   list_->SetCurrentFolder(rtf + "\\C");
-  SetCurrentDirectoryA(rtf.c_str());
+  ASSERT_TRUE(SetCurrentDirectoryA("K:\\")) << "test drive K: is missing";
   ASSERT_TRUE(RemoveDirectoryA((rtf + "\\C").c_str()));
+  list_->SetItemIndex(0);
+  list_->OpenSelectedItem();
+  EXPECT_EQ(list_->CurrentFolder(), driveRoot);
+  EXPECT_EQ(list_->ItemText(0), driveRoot);
+
+  // A relative move resolves against the process's current directory.
+  list_->SetCurrentFolder(rtf + "\\b");
+  SetCurrentDirectoryA(rtf.c_str());
+  ASSERT_TRUE(RemoveDirectoryA((rtf + "\\b").c_str()));
   list_->SetCurrentFolder("A");
   EXPECT_EQ(list_->CurrentFolder(), rtf + "\\A");
+
+  // Renamed away while it is the process's current directory: the drive's
+  // remembered folder is gone too, and an ancestor still opens.
+  ASSERT_EQ(CurrentDirectory(), rtf + "\\A");
+  ASSERT_TRUE(MoveFileA(rtf.c_str(), (root_ / "DOCS\\MOVED").c_str()));
+  list_->SetItemIndex(FolderDepth(root_.path()));
+  EXPECT_NO_THROW(list_->OpenSelectedItem());
+  EXPECT_EQ(list_->CurrentFolder(), root_.path());
+
+  // From another drive, the drive whose remembered folder went away is
+  // entered at its root.
+  list_->SetCurrentDrive('K');
+  ASSERT_TRUE(SetCurrentDirectoryA((root_ / "DOCS\\MOVED\\A").c_str()));  // another list moved last
+  ASSERT_TRUE(MoveFileA((root_ / "DOCS").c_str(), (root_ / "DOCS2").c_str()));
+  EXPECT_NO_THROW(list_->SetCurrentDrive(driveRoot[0]));
+  EXPECT_EQ(list_->CurrentFolder(), driveRoot);
 }
 
 TEST_F(DirectoryListBoxTest, DoubleClickAndEnterOpenTheSelectedItem) {
@@ -143,6 +171,16 @@ TEST_F(DirectoryListBoxTest, DoubleByteFolderNamesAreSingleNames) {
   EXPECT_EQ(list_->ItemText(depth - 1), "表示");
   EXPECT_EQ(list_->ItemText(depth), "表");
   EXPECT_EQ(list_->ItemFolderPath(depth - 1), root_ / "表示");
+
+  // Shorter than MAX_PATH in characters, longer in Shift-JIS bytes.
+  std::string name, relative;
+  for (int i = 0; i < 10; ++i) name += "表示";
+  for (int i = 0; i < 7; ++i) relative += (i ? "\\" : "") + name;
+  const std::string deep = MakeFolder(relative);
+  ASSERT_GT(deep.size(), 300u);
+  list_->SetCurrentFolder(deep);
+  EXPECT_EQ(list_->CurrentFolder(), deep);
+  EXPECT_EQ(list_->ItemText(FolderDepth(deep)), name);
 }
 
 TEST_F(DirectoryListBoxTest, ItemsAreDrawnIndentedByDepth) {

@@ -13,6 +13,7 @@
 #include "runtime/Exceptions.h"
 #include "tests/support/DibSurface.h"
 #include "tests/support/FileCtrlFixture.h"
+#include "tests/support/MessageBoxWatcher.h"
 
 namespace {
 
@@ -644,19 +645,37 @@ TEST_F(DriveComboBox, TheListChangesBeforeTheCombo) {
   EXPECT_EQ(Upper(list->CurrentDrive()), 'R');
 }
 
-TEST_F(DriveComboBox, ADriveTheListCannotEnterRaisesWithoutOnChange) {
+TEST_F(DriveComboBox, ADriveTheListCannotEnterRaisesAndTheComboShowsTheListsDriveAgain) {
   ASSERT_TRUE(PrefixHasTestDrives());
   auto* combo = MakeCombo();
   auto* list = new TDirectoryListBox(form_);
   list->SetParent(form_);
   combo->SetDirList(list);
   const std::string folder = list->CurrentFolder();
+  const int listDrive = DriveItem(*combo, folder[0]);
 
-  EXPECT_THROW(combo->SetCurrentDrive('g'), EInOutError);  // no disc
-  EXPECT_EQ(combo->CurrentDrive(), 'g');
-  EXPECT_EQ(combo->ItemIndex(), DriveItem(*combo, 'g'));
+  std::string message;
+  try {
+    combo->SetCurrentDrive('g');  // no disc
+    FAIL() << "no error";
+  } catch (const EInOutError& error) {
+    message = error.Message();
+  }
+  EXPECT_EQ(combo->CurrentDrive(), static_cast<char>(Upper(folder[0]) + 32));
+  EXPECT_EQ(combo->ItemIndex(), listDrive);
   EXPECT_EQ(list->CurrentFolder(), folder);
   EXPECT_TRUE(log_.empty());
+
+  // Each pick of that drive by the user tries again and shows the error.
+  MessageBoxWatcher watcher;
+  Pick(*combo, DriveItem(*combo, 'g'));
+  Pick(*combo, DriveItem(*combo, 'g'));
+  ASSERT_EQ(watcher.seen().size(), 2u);
+  EXPECT_EQ(watcher.seen()[0].text, message + ".");
+  EXPECT_EQ(watcher.seen()[1].text, message + ".");
+  EXPECT_EQ(combo->ItemIndex(), listDrive);
+  EXPECT_EQ(list->CurrentFolder(), folder);
+  EXPECT_EQ(log_, (std::vector<std::string>{"click", "click"}));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "runtime/UniqueHandle.h"
 #include "tests/support/DibSurface.h"
 #include "tests/support/FileCtrlFixture.h"
+#include "tests/support/MessageBoxWatcher.h"
 
 namespace {
 
@@ -360,22 +361,38 @@ TEST_F(FileListBox, DriveRootKeepsItsBackslash) {
   EXPECT_EQ(list->CurrentFolder(), root_.path());
 }
 
-TEST_F(FileListBox, FolderGoneFromDiskStopsAMoveAndTheListStays) {
+TEST_F(FileListBox, AListWhoseFolderWentAwayStillFollowsItsDirectoryList) {
   MakeFolder("gone");
   MakeFile("gone\\a.rtf");
-  MakeFolder("other");
-  TFileListBox* list = NewList(root_ / "gone");
+  MakeFile("b.rtf");
+  TFileListBox* list = NewList();
+  auto* dirList = new TDirectoryListBox(form_);
+  dirList->SetParent(form_);
+  dirList->SetBounds(240, 10, 250, 300);
+  dirList->SetFileList(list);
+  dirList->SetCurrentFolder(root_ / "gone");
   ASSERT_EQ(Items(*list), std::vector<std::string>{"a.rtf"});
-  SetCurrentDirectoryA(root_.path().c_str());
+  SetCurrentDirectoryA(root_.path().c_str());  // another list moved last
   ASSERT_TRUE(DeleteFileA((root_ / "gone\\a.rtf").c_str()));
   ASSERT_TRUE(RemoveDirectoryA((root_ / "gone").c_str()));
+
+  // Nothing is left to list there, nor to go below.
   changes_ = 0;
-  EXPECT_THROW(list->MoveToFolder(root_ / "other"), EInOutError);
-  EXPECT_EQ(list->CurrentFolder(), root_ / "gone");
-  EXPECT_EQ(Items(*list), std::vector<std::string>{"a.rtf"});
   EXPECT_THROW(list->FillItems(), EInOutError);
+  EXPECT_THROW(list->MoveToFolder("sub"), EInOutError);
   EXPECT_EQ(Items(*list), std::vector<std::string>{"a.rtf"});
   EXPECT_EQ(changes_, 0);
+
+  // The user double-clicks the parent: both lists move there, without an error.
+  MessageBoxWatcher watcher;
+  HWND window = dirList->Handle();
+  dirList->SetItemIndex(FolderDepth(root_.path()));
+  SendMessageA(form_->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), LBN_DBLCLK),
+               reinterpret_cast<LPARAM>(window));
+  EXPECT_TRUE(watcher.seen().empty()) << watcher.seen().front().text;
+  EXPECT_EQ(dirList->CurrentFolder(), root_.path());
+  EXPECT_EQ(list->CurrentFolder(), root_.path());
+  EXPECT_EQ(Items(*list), std::vector<std::string>{"b.rtf"});
 }
 
 // ---- Selected file ----
