@@ -126,6 +126,7 @@ int main(int argc, char** argv) {
   ToolDialogs dialogs(overwrite);
   int failures = 0;
   bool reportLost = false;  // a line of the report could not be written
+  std::string stoppedDestination;  // the conversion that an interrupt cut short
   for (const std::string& path : paths) {
     if (gStopRequested) break;
     // The name rule takes the file name from the last backslash of a full path.
@@ -144,6 +145,9 @@ int main(int argc, char** argv) {
         ++failures;
         break;
       case ConversionOutcome::kStopped:
+        stoppedDestination = result.destinationPath;
+        ++failures;
+        break;
       case ConversionOutcome::kFailed:
       case ConversionOutcome::kNothingSelected:
         ++failures;
@@ -152,7 +156,10 @@ int main(int argc, char** argv) {
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) reportLost = true;
   }
   if (gStopRequested) {
-    std::fputs("quorvel-convert: 中断しました。書きかけのファイルは削除しました。\n", stderr);
+    std::string message = "quorvel-convert: 中断しました。";
+    if (!stoppedDestination.empty())
+      message += "変換中だった " + stoppedDestination + " は作成も変更もしていません。";
+    std::fprintf(stderr, "%s\n", message.c_str());
     SetEvent(gStoppedEvent);
     return kInterruptedStatus;
   }
