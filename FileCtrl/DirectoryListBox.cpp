@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "FileCtrl/FileCtrl.h"
@@ -41,15 +42,20 @@ std::vector<std::string> ListSubfolders(const std::string& folder) {
   do {
     if (found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-    const std::string name = found.cFileName;
+    const std::string_view name = found.cFileName;
     if (name == "." || name == "..") continue;
-    // Insertion by bisection keeps the list sorted as it grows.
-    auto place = std::lower_bound(names.begin(), names.end(), name, [](const std::string& a, const std::string& b) {
-      return CompareWithLocale(a, b, NORM_IGNORECASE) < 0;
-    });
-    if (place != names.end() && CompareWithLocale(*place, name, NORM_IGNORECASE) == 0) continue;
-    names.insert(place, name);
+    names.emplace_back(name);
   } while (FindNextFileA(search.get(), &found));
+  // A stable sort keeps names that compare equal in the order found, so that
+  // dropping all but the first of each run keeps the first one found.
+  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return CompareWithLocale(a, b, NORM_IGNORECASE) < 0;
+  });
+  names.erase(std::unique(names.begin(), names.end(),
+                          [](const std::string& kept, const std::string& next) {
+                            return CompareWithLocale(kept, next, NORM_IGNORECASE) == 0;
+                          }),
+              names.end());
   return names;
 }
 

@@ -3,7 +3,6 @@
 #include "framework/Control.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <algorithm>
 
@@ -13,7 +12,6 @@
 namespace {
 
 constexpr char kControlProperty[] = "QuorvelControl";
-constexpr UINT_PTR kSubclassId = 1;
 
 // The control whose window CreateWindowExA is making now: owner-draw list
 // boxes ask their parent for item sizes before the call returns, when the
@@ -239,8 +237,15 @@ void TWinControl::CreateWnd() {
     if (window) {
       handle_ = window;
       SetPropA(window, kControlProperty, this);
-      SetWindowSubclass(window, SubclassProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-      subclassed_ = true;
+      // Subclassed by taking the window procedure's place ourselves rather
+      // than with SetWindowSubclass, which looks its chain up in a window
+      // property on every message: under Wine each lookup is a round trip to
+      // the window server, three of them per message, many times the cost of
+      // a list box's LB_ADDSTRING. A Unicode procedure, as SetWindowSubclass
+      // installs, so that handlers see the messages as they did.
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+      systemProcedure_ = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProcedure)));
     }
   } else {
     RegisterWindowClass(params);
@@ -282,21 +287,28 @@ void TWinControl::RecreateWnd() {
 }
 
 LRESULT CALLBACK TWinControl::WindowProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* control = static_cast<TWinControl*>(GetPropA(window, kControlProperty));
+  // Every message of our own windows starts here: the control is read from
+  // GWLP_USERDATA, which needs no round trip to the window server as a window
+  // property does (a form gets one WM_DELETEITEM for each item its owner-drawn
+  // lists drop when they are refilled).
+  auto* control = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (!control && msg == WM_NCCREATE) {
     control = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
     if (control) {
       control->handle_ = window;
-      SetPropA(window, kControlProperty, control);
+      SetPropA(window, kControlProperty, control);  // for FromHandle, as on system controls
+      SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
     }
   }
   if (!control) return DefWindowProcA(window, msg, wParam, lParam);
   return Dispatch(control, window, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK TWinControl::SubclassProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                                DWORD_PTR data) {
-  return Dispatch(reinterpret_cast<TWinControl*>(data), window, msg, wParam, lParam);
+LRESULT CALLBACK TWinControl::SubclassProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* control = reinterpret_cast<TWinControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  // No control only after WM_NCDESTROY, when the window has no messages left.
+  if (!control) return DefWindowProcW(window, msg, wParam, lParam);
+  return Dispatch(control, window, msg, wParam, lParam);
 }
 
 // The one guard: no error ever leaves a window procedure.
@@ -310,8 +322,9 @@ LRESULT TWinControl::Dispatch(TWinControl* control, HWND window, UINT msg, WPARA
   }
   if (msg == WM_NCDESTROY) {
     RemovePropA(window, kControlProperty);
-    if (control->subclassed_) RemoveWindowSubclass(window, SubclassProcedure, kSubclassId);
-    control->subclassed_ = false;
+    // The window is gone: its procedure stays, but finds no control any more.
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    control->systemProcedure_ = nullptr;
     if (control->handle_ == window) control->handle_ = nullptr;
   } else if (msg == CM_RELEASE) {
     delete control;  // nothing of the control may be touched after this
@@ -320,8 +333,9 @@ LRESULT TWinControl::Dispatch(TWinControl* control, HWND window, UINT msg, WPARA
 }
 
 void TWinControl::DefaultHandler(TMessage& message) {
-  message.result = subclassed_ ? DefSubclassProc(handle_, message.msg, message.wParam, message.lParam)
-                               : DefWindowProcA(handle_, message.msg, message.wParam, message.lParam);
+  message.result = systemProcedure_
+                       ? CallWindowProcW(systemProcedure_, handle_, message.msg, message.wParam, message.lParam)
+                       : DefWindowProcA(handle_, message.msg, message.wParam, message.lParam);
 }
 
 bool TWinControl::ReflectToChild(TMessage& message) {

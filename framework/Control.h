@@ -197,14 +197,14 @@ protected:
 
 private:
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK SubclassProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                            DWORD_PTR data);
+  // The procedure of system controls (LISTBOX, BUTTON ...), in front of their own.
+  static LRESULT CALLBACK SubclassProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT Dispatch(TWinControl* control, HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   bool ReflectToChild(TMessage& message);
   void RegisterWindowClass(const WindowParams& params);
 
   HWND handle_ = nullptr;            // owned: destroyed with the control
-  bool subclassed_ = false;
+  WNDPROC systemProcedure_ = nullptr;  // a system control's own procedure, called by DefaultHandler
   bool recreating_ = false;
   std::vector<TControl*> controls_;  // not owned: children, in order of joining
   std::vector<TWinControl*> tabList_;  // not owned: windowed children in tab order

@@ -10,6 +10,7 @@
 #include "FileCtrl/FileCtrl.h"
 #include "FileCtrl/FileCtrlHelpers.h"
 #include "runtime/Exceptions.h"
+#include "runtime/UniqueHandle.h"
 #include "tests/support/FileCtrlFixture.h"
 
 namespace {
@@ -63,6 +64,22 @@ TEST_F(DirectoryListBoxTest, ItemsFromTheRootDownThenSortedVisibleSubfolders) {
   EXPECT_EQ(list_->ItemFolderPath(depth + 2), rtf + "\\b");
   EXPECT_EQ(list_->ItemFolderPath(depth + 3), rtf + "\\C");
   EXPECT_EQ(list_->ItemFolderPath(depth + 4), "");
+
+  // Beside b a folder B, as a case-sensitive volume can hold: one item, the
+  // name the search found first.
+  ASSERT_TRUE(MakeCaseTwinFolder("DOCS\\RTF\\B"));
+  std::vector<std::string> found;
+  WIN32_FIND_DATAA entry;
+  UniqueFindHandle search(FindFirstFileA((rtf + "\\?").c_str(), &entry));
+  ASSERT_TRUE(search);
+  do {
+    if (SameText(entry.cFileName, "b")) found.push_back(entry.cFileName);
+  } while (FindNextFileA(search.get(), &entry));
+  ASSERT_EQ(found.size(), 2u);
+  list_->FillItems();
+  std::vector<std::string> expected(items.begin(), items.end() - 3);
+  expected.insert(expected.end(), {"A", found[0], "C"});
+  EXPECT_EQ(Items(), expected);
 }
 
 TEST_F(DirectoryListBoxTest, MovesRaiseOnceAndSameFolderDoesNothing) {

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "runtime/MbcsText.h"
 
 void FileCtrlTest::SetUp() {
@@ -39,6 +41,28 @@ std::string FileCtrlTest::MakeFolder(const std::string& relative, DWORD attribut
   }
   if (attributes) SetFileAttributesA(path.c_str(), attributes);
   return path;
+}
+
+bool FileCtrlTest::MakeCaseTwinFolder(const std::string& relative) {
+  using UnixFileName = char*(CDECL*)(const WCHAR*);
+  const auto unixFileName = reinterpret_cast<UnixFileName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!unixFileName) return false;
+  const std::string& folder = root_.path();
+  std::wstring wideFolder(folder.size() + 1, L'\0');
+  wideFolder.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, folder.data(), static_cast<int>(folder.size()),
+                                                            wideFolder.data(), static_cast<int>(wideFolder.size()))));
+  char* unixFolder = unixFileName(wideFolder.c_str());  // UTF-8, from the process heap
+  if (!unixFolder) return false;
+  const std::string prefix = "\\\\?\\unix\\";
+  std::string path = unixFolder + ("/" + relative);
+  HeapFree(GetProcessHeap(), 0, unixFolder);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  path = prefix + path;
+  std::wstring widePath(path.size() + 1, L'\0');
+  widePath.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()),
+                                                          widePath.data(), static_cast<int>(widePath.size()))));
+  return CreateDirectoryW(widePath.c_str(), nullptr) != FALSE;
 }
 
 std::string FileCtrlTest::MakeFile(const std::string& relative, DWORD attributes) {

@@ -18,6 +18,11 @@ protected:
 
   // A folder below the scratch folder (parents made as needed); returns its path.
   std::string MakeFolder(const std::string& relative, DWORD attributes = 0);
+  // A folder below the scratch folder made through its Unix path, where Wine
+  // does not match the name against existing ones without regard to case, so
+  // that it can stand beside one whose name differs only in case, as on a
+  // case-sensitive volume. False when that cannot be done.
+  bool MakeCaseTwinFolder(const std::string& relative);
   // A file below the scratch folder with some bytes; returns its path.
   std::string MakeFile(const std::string& relative, DWORD attributes = 0);
   // Handles waiting messages.
