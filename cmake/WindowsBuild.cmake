@@ -87,6 +87,12 @@ add_executable(bench_convert EXCLUDE_FROM_ALL bench/bench_convert.cpp)
 target_link_libraries(bench_convert PRIVATE qv_convert psapi)
 add_executable(bench_filectrl EXCLUDE_FROM_ALL bench/bench_filectrl.cpp)
 target_link_libraries(bench_filectrl PRIVATE qv_filectrl qv_app)
+# bench/startup.sh: the launcher that times start-ups, and the minimal window
+# program it compares the window program with.
+add_executable(bench_startup EXCLUDE_FROM_ALL bench/bench_startup.cpp)
+target_link_libraries(bench_startup PRIVATE qv_runtime psapi advapi32 user32)
+add_executable(startup_minimal EXCLUDE_FROM_ALL WIN32 bench/startup_minimal.cpp)
+target_link_libraries(startup_minimal PRIVATE gdi32 user32)
 
 if(BUILD_TESTING)
   set(WINE_PREFIX_DIR ${CMAKE_BINARY_DIR}/wine/prefix)
