@@ -36,7 +36,9 @@ fi
 
 winpath() { printf 'Z:%s\n' "$1" | tr / '\\'; }
 out=$(build/wine-run.sh build/bin/bench_startup.exe 'C:\users\Public\Documents\quorvel-startup' "$runs" \
-  "$(winpath "$root/build/bin/Quorvel.exe")" "$(winpath "$root/build/bin/startup_minimal.exe")" | tr -d '\r')
+  "$(winpath "$root/build/bin/Quorvel.exe")" "$(winpath "$root/build/bin/startup_minimal.exe")") ||
+  { echo "startup.sh: bench_startup failed (see above)" >&2; exit 1; }
+out=$(printf '%s\n' "$out" | tr -d '\r')   # a Windows program's lines end in CR LF
 echo "$out" | awk '
   $1 ~ /_ms$/ { starts[$1] = starts[$1] sprintf(" %.0f", $2) }
   { v[$1] = $2 }
