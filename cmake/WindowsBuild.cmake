@@ -66,6 +66,19 @@ add_library(qv_convert STATIC
   convert/Conversion.cpp)
 target_link_libraries(qv_convert PUBLIC qv_textfile qv_portable qv_runtime)
 
+# A program's debug information goes to PROGRAM.exe.debug beside it, found by
+# debuggers through the program's debug link. Left in the image it would be
+# most of the file, and Wine reads an image's sections in full when it loads
+# the program (their places in the file are not page-aligned), so every start
+# would read it and keep it in memory.
+function(quorvel_separate_debug_info target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.debug
+    COMMAND ${CMAKE_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE:${target}>.debug
+            $<TARGET_FILE:${target}>
+    VERBATIM)
+endfunction()
+
 # The window program: the main window and the about box from their layouts.
 add_library(qv_registry STATIC Registry/Registry.cpp)
 target_link_libraries(qv_registry PUBLIC qv_runtime advapi32)
@@ -79,14 +92,24 @@ quorvel_layouts(Quorvel resources/Layouts.rc ${program_layouts})
 set_source_files_properties(resources/Program.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/Quorvel.manifest)
 target_include_directories(Quorvel PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 
+quorvel_separate_debug_info(Quorvel)
+
 add_executable(quorvel-convert quorvel/ConvertTool.cpp)
 target_link_libraries(quorvel-convert PRIVATE qv_convert)
+quorvel_separate_debug_info(quorvel-convert)
 
 # Benchmark program; bench/run.sh builds and drives it.
 add_executable(bench_convert EXCLUDE_FROM_ALL bench/bench_convert.cpp)
 target_link_libraries(bench_convert PRIVATE qv_convert psapi)
 add_executable(bench_filectrl EXCLUDE_FROM_ALL bench/bench_filectrl.cpp)
 target_link_libraries(bench_filectrl PRIVATE qv_filectrl qv_app)
+# bench/startup.sh: the launcher that times start-ups, and the minimal window
+# program it compares the window program with.
+add_executable(bench_startup EXCLUDE_FROM_ALL bench/bench_startup.cpp)
+target_link_libraries(bench_startup PRIVATE qv_runtime psapi advapi32 user32)
+add_executable(startup_minimal EXCLUDE_FROM_ALL WIN32 bench/startup_minimal.cpp)
+target_link_libraries(startup_minimal PRIVATE gdi32 user32)
+quorvel_separate_debug_info(startup_minimal)  # built as the window program is
 
 if(BUILD_TESTING)
   set(WINE_PREFIX_DIR ${CMAKE_BINARY_DIR}/wine/prefix)

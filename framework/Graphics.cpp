@@ -242,8 +242,59 @@ void TPen::Assign(const TPen& source) {
   Changed();
 }
 
+// ---- BrushCopySurfaces ----
+
+// BrushCopy's two off-screen surfaces, kept by a canvas from one call to the
+// next: list boxes draw an image per item, and making the memory DCs and the
+// screen-compatible bitmap each time costs many times more than the blits.
+// The bitmaps grow to the largest image asked for; a call uses their top-left
+// width x height only.
+class BrushCopySurfaces {
+public:
+  // Room for an image of width x height at least; EOutOfResources when the
+  // DCs or the bitmaps cannot be made.
+  void Reserve(int width, int height);
+  // A monochrome bitmap selected.
+  HDC MaskDC() const { return maskDC_.get(); }
+  // A bitmap compatible with the screen selected.
+  HDC WorkDC() const { return workDC_.get(); }
+
+private:
+  // Declared in this order so that the selections are undone before the DCs
+  // go, and the DCs before the bitmaps.
+  UniqueBitmap mask_, work_;
+  UniqueMemoryDC maskDC_, workDC_;
+  ScopedSelectObject maskSelection_, workSelection_;
+  int width_ = 0, height_ = 0;
+};
+
+void BrushCopySurfaces::Reserve(int width, int height) {
+  if (width <= width_ && height <= height_) return;
+  width = std::max(width, width_);
+  height = std::max(height, height_);
+  if (!maskDC_) maskDC_.reset(CreateCompatibleDC(nullptr));
+  if (!workDC_) workDC_.reset(CreateCompatibleDC(nullptr));
+  UniqueBitmap mask(CreateBitmap(width, height, 1, 1, nullptr));
+  UniqueBitmap work;
+  {
+    WindowDC screen = AcquireDC(nullptr);
+    work.reset(CreateCompatibleBitmap(screen.get(), width, height));
+  }
+  if (!maskDC_ || !workDC_ || !mask || !work) ThrowOutOfResources();
+  // The smaller bitmaps leave their DCs before they are deleted.
+  maskSelection_.reset();
+  workSelection_.reset();
+  mask_ = std::move(mask);
+  work_ = std::move(work);
+  maskSelection_ = SelectInto(maskDC_.get(), mask_.get());
+  workSelection_ = SelectInto(workDC_.get(), work_.get());
+  width_ = width;
+  height_ = height;
+}
+
 // ---- TCanvas ----
 
+TCanvas::TCanvas() = default;
 TCanvas::~TCanvas() { SetHandle(nullptr); }
 
 HDC TCanvas::Handle() {
@@ -366,52 +417,51 @@ void TCanvas::BrushCopy(const RECT& destRect, TBitmap& source, const RECT& sourc
   HDC dc = Handle();
   if (!dc || source.Empty() || width <= 0 || height <= 0) return;
   HDC sourceDC = source.Canvas().Handle();
+  if (!brushCopySurfaces_) brushCopySurfaces_ = std::make_unique<BrushCopySurfaces>();
+  brushCopySurfaces_->Reserve(width, height);
+  HDC maskDC = brushCopySurfaces_->MaskDC();
+  HDC workDC = brushCopySurfaces_->WorkDC();
+  if (sourceRect.left < 0 || sourceRect.top < 0 || sourceRect.right > source.Width() ||
+      sourceRect.bottom > source.Height()) {
+    // The blits below leave the part beyond the source unwritten: it starts
+    // black, as in new bitmaps, and not with what an earlier call left there.
+    PatBlt(maskDC, 0, 0, width, height, BLACKNESS);
+    PatBlt(workDC, 0, 0, width, height, BLACKNESS);
+  }
 
   // 1. The mask, one bit per pixel, set where the source has `color`: a colour
   //    to monochrome blit sets exactly the pixels that match the source DC's background colour.
-  UniqueMemoryDC maskDC(CreateCompatibleDC(nullptr));
-  UniqueBitmap mask(CreateBitmap(width, height, 1, 1, nullptr));
-  if (!maskDC || !mask) ThrowOutOfResources();
-  auto maskSelection = SelectInto(maskDC.get(), mask.get());
   const COLORREF sourceBackground = SetBkColor(sourceDC, ColorToRGB(color));
-  BitBlt(maskDC.get(), 0, 0, width, height, sourceDC, sourceRect.left, sourceRect.top, SRCCOPY);
+  BitBlt(maskDC, 0, 0, width, height, sourceDC, sourceRect.left, sourceRect.top, SRCCOPY);
   SetBkColor(sourceDC, sourceBackground);
 
   // 2. The result is put together off screen so that the destination sees a
   //    single blit; the work bitmap is screen-compatible (true colour) so the
   //    brush colour is not rounded to a palette on the way.
-  UniqueMemoryDC workDC(CreateCompatibleDC(nullptr));
-  UniqueBitmap work;
-  {
-    WindowDC screen = AcquireDC(nullptr);
-    work.reset(CreateCompatibleBitmap(screen.get(), width, height));
-  }
-  if (!workDC || !work) ThrowOutOfResources();
-  auto workSelection = SelectInto(workDC.get(), work.get());
-  BitBlt(workDC.get(), 0, 0, width, height, sourceDC, sourceRect.left, sourceRect.top, SRCCOPY);
+  BitBlt(workDC, 0, 0, width, height, sourceDC, sourceRect.left, sourceRect.top, SRCCOPY);
 
   // 3. Black out the masked pixels. A monochrome source reaches a colour DC as
   //    text colour for 0 bits and background colour for 1 bits; white text on
   //    black turns the mask around, and SRCAND keeps the source only where the mask is clear.
-  SetTextColor(workDC.get(), RGB(255, 255, 255));
-  SetBkColor(workDC.get(), RGB(0, 0, 0));
-  BitBlt(workDC.get(), 0, 0, width, height, maskDC.get(), 0, 0, SRCAND);
+  SetTextColor(workDC, RGB(255, 255, 255));
+  SetBkColor(workDC, RGB(0, 0, 0));
+  BitBlt(workDC, 0, 0, width, height, maskDC, 0, 0, SRCAND);
 
   // 4. Paint the brush colour into the black holes: black text on white brings
   //    the mask in as it is, and DPSao ORs (brush AND mask) into the picture.
   //    A solid brush even when ours is clear: its colour is what is asked for.
   UniqueBrush brush(CreateSolidBrush(ColorToRGB(brush_.Color())));
   if (!brush) ThrowOutOfResources();
-  SetTextColor(workDC.get(), RGB(0, 0, 0));
-  SetBkColor(workDC.get(), RGB(255, 255, 255));
+  SetTextColor(workDC, RGB(0, 0, 0));
+  SetBkColor(workDC, RGB(255, 255, 255));
   {
-    auto brushSelection = SelectInto(workDC.get(), brush.get());
-    BitBlt(workDC.get(), 0, 0, width, height, maskDC.get(), 0, 0, kRopDestOrPatternAndSource);
+    auto brushSelection = SelectInto(workDC, brush.get());
+    BitBlt(workDC, 0, 0, width, height, maskDC, 0, 0, kRopDestOrPatternAndSource);
   }
 
   // 5. Into place, stretched when the rectangles differ in size.
   StretchBlt(dc, destRect.left, destRect.top, destRect.right - destRect.left, destRect.bottom - destRect.top,
-             workDC.get(), 0, 0, width, height, SRCCOPY);
+             workDC, 0, 0, width, height, SRCCOPY);
 }
 
 // ---- TBitmap ----

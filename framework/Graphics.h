@@ -205,13 +205,14 @@ private:
 };
 
 class TBitmap;
+class BrushCopySurfaces;
 
 // Drawing on a DC that belongs to someone else. The font, pen and brush are
 // selected into the DC when an operation needs them; the objects that were
 // there before are put back when the DC is detached (SetHandle, destruction).
 class TCanvas {
 public:
-  TCanvas() = default;
+  TCanvas();
   virtual ~TCanvas();
   TCanvas(const TCanvas&) = delete;
   TCanvas& operator=(const TCanvas&) = delete;
@@ -270,6 +271,7 @@ private:
   HPEN selectedPen_ = nullptr;
   HBRUSH selectedBrush_ = nullptr;
   ScopedSelectObject fontSelection_, penSelection_, brushSelection_;
+  std::unique_ptr<BrushCopySurfaces> brushCopySurfaces_;  // owned: made by the first BrushCopy
 };
 
 class TBitmapCanvas;

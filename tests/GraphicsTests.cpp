@@ -647,17 +647,17 @@ TEST(Canvas, CopyRectStretchesTheSourceRectangle) {
 namespace {
 
 // BrushCopy of the whole of `source` to (2, 1) of a grey surface with a lime
-// brush: pixels of `key` become lime, all others are copied, and nothing
-// outside the destination changes.
-void ExpectBrushCopyReplacesOnly(TBitmap& source, TColor key) {
+// brush, through `canvas`: pixels of `key` become lime, all others are
+// copied, and nothing outside the destination changes.
+void ExpectBrushCopyReplacesOnly(TCanvas& canvas, TBitmap& source, TColor key) {
   const int width = source.Width(), height = source.Height();
   Surface surface(width + 4, height + 3);
-  TCanvas canvas;
   canvas.SetHandle(surface.dc());
   canvas.Brush().SetColor(clGray);
   canvas.FillRect({0, 0, width + 4, height + 3});
   canvas.Brush().SetColor(clLime);
   canvas.BrushCopy({2, 1, 2 + width, 1 + height}, source, {0, 0, width, height}, key);
+  canvas.SetHandle(nullptr);
   int replaced = 0;
   for (int y = 0; y < height + 3; ++y) {
     for (int x = 0; x < width + 4; ++x) {
@@ -677,20 +677,39 @@ void ExpectBrushCopyReplacesOnly(TBitmap& source, TColor key) {
 }  // namespace
 
 TEST(Canvas, BrushCopyReplacesExactlyThePixelsOfTheColour) {
-  TBitmap source;
-  source.SetSize(6, 4);
   // The key colour, a colour one step from it, and others.
   const TColor colours[] = {clFuchsia, static_cast<TColor>(RGB(255, 0, 254)), clWhite, clBlack, clTeal};
+  TBitmap source, larger;
+  source.SetSize(6, 4);
+  larger.SetSize(11, 7);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 6; ++x) source.Canvas().SetPixels(x, y, colours[(x + 2 * y) % 5]);
-  ExpectBrushCopyReplacesOnly(source, clFuchsia);
-  ExpectBrushCopyReplacesOnly(source, clBlack);
+  for (int y = 0; y < 7; ++y)
+    for (int x = 0; x < 11; ++x) larger.Canvas().SetPixels(x, y, colours[(2 * x + y) % 5]);
+  // All through one canvas, as a list box draws its items: nothing of one
+  // image shows in the next, smaller or larger.
+  TCanvas canvas;
+  ExpectBrushCopyReplacesOnly(canvas, source, clFuchsia);
+  ExpectBrushCopyReplacesOnly(canvas, larger, clTeal);
+  ExpectBrushCopyReplacesOnly(canvas, source, clBlack);
+
+  // A source rectangle reaching past the image: the part beyond comes out
+  // black, whatever the images before left behind.
+  Surface surface(8, 4);
+  canvas.SetHandle(surface.dc());
+  canvas.Brush().SetColor(clLime);
+  canvas.BrushCopy({0, 0, 8, 4}, source, {0, 0, 8, 4}, clFuchsia);
+  canvas.SetHandle(nullptr);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 6; x < 8; ++x) EXPECT_EQ(surface.Pixel(x, y), RGB(0, 0, 0)) << x << "," << y;
+  EXPECT_EQ(surface.Pixel(0, 0), RGB(0, 255, 0));
 }
 
 TEST(Canvas, BrushCopyReplacesATableColourOfAFourBitBitmap) {
   TBitmap source;
   Load(source, FourBitBmp());
-  ExpectBrushCopyReplacesOnly(source, static_cast<TColor>(OddPalette()[FourBitPattern(1, 1)]));
+  TCanvas canvas;
+  ExpectBrushCopyReplacesOnly(canvas, source, static_cast<TColor>(OddPalette()[FourBitPattern(1, 1)]));
 }
 
 TEST(Canvas, BrushCopyReplacesEitherColourOfAMonochromeBitmap) {
@@ -698,8 +717,9 @@ TEST(Canvas, BrushCopyReplacesEitherColourOfAMonochromeBitmap) {
   Load(source, MakeBmp(9, 4, 1, {RGB(0, 0, 0), RGB(255, 255, 255)},
                        [](int x, int y) { return static_cast<uint32_t>((x + y) % 3 == 0); }));
   ASSERT_TRUE(source.Monochrome());
-  ExpectBrushCopyReplacesOnly(source, clWhite);
-  ExpectBrushCopyReplacesOnly(source, clBlack);
+  TCanvas canvas;
+  ExpectBrushCopyReplacesOnly(canvas, source, clWhite);
+  ExpectBrushCopyReplacesOnly(canvas, source, clBlack);
 }
 
 TEST(Canvas, BrushCopyStretchesIntoALargerRectangle) {
