@@ -4,7 +4,9 @@
 #include <winnetwk.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 #include <utility>
 
 #include "FileCtrl/FileCtrl.h"
@@ -151,39 +153,85 @@ void TDriveComboBox::CreateWnd() {
   SetCurrentDrive(currentDrive_);
 }
 
+namespace {
+
+// One drive as a drive box lists it: the text after "x:" ("" for a removable
+// drive, else a space and the label or network name) and the drive's kind.
+struct DriveItem {
+  char letter;  // in the case the box shows
+  UINT type;
+  std::string text;
+};
+
+// The reading the drive boxes share while a SharedDriveReading exists.
+struct DriveReading {
+  DWORD drives = 0;
+  TTextCase textCase = tcLowerCase;
+  std::vector<DriveItem> items;
+};
+int gSharedReadingDepth = 0;
+std::optional<DriveReading> gSharedReading;
+
+std::vector<DriveItem> ReadDriveItems(DWORD drives, TTextCase textCase) {
+  std::vector<DriveItem> items;
+  for (int i = 0; i < 26; ++i) {
+    if (!(drives & (1u << i))) continue;
+    char letter = static_cast<char>('a' + i);
+    const std::string root = std::string(1, letter) + ":\\";
+    const UINT type = GetDriveTypeA(root.c_str());
+    if (textCase == tcUpperCase) letter = UpperLetter(letter);
+    switch (type) {
+      case DRIVE_REMOVABLE:
+        // Not asked for its label: that would spin up (or wait for) the disk.
+        items.push_back({letter, type, ""});
+        break;
+      case DRIVE_FIXED:
+      case DRIVE_CDROM:
+      case DRIVE_RAMDISK:
+        items.push_back({letter, type, " " + VolumeLabelText(letter)});
+        break;
+      case DRIVE_REMOTE:
+        items.push_back({letter, type, " " + NetworkDriveText(letter)});
+        break;
+      default:
+        break;  // unknown kind or no root folder: not a drive to offer
+    }
+  }
+  return items;
+}
+
+}  // namespace
+
+SharedDriveReading::SharedDriveReading() {
+  ++gSharedReadingDepth;
+}
+
+SharedDriveReading::~SharedDriveReading() {
+  if (--gSharedReadingDepth == 0) gSharedReading.reset();
+}
+
 void TDriveComboBox::FillItems() {
   // Items live in the window; CreateWnd fills them once it exists.
   if (!HandleAllocated()) return;
   SetText("");
   ClearItems();
   const DWORD drives = GetLogicalDrives();
-  for (int i = 0; i < 26; ++i) {
-    if (!(drives & (1u << i))) continue;
-    char letter = static_cast<char>('a' + i);
-    const std::string root = std::string(1, letter) + ":\\";
-    const UINT type = GetDriveTypeA(root.c_str());
-    if (textCase_ == tcUpperCase) letter = UpperLetter(letter);
-    const std::string name = std::string(1, letter) + ":";
-    switch (type) {
-      case DRIVE_REMOVABLE:
-        // Not asked for its label: that would spin up (or wait for) the disk.
-        AddItem(name, floppyImage_.get());
-        break;
-      case DRIVE_FIXED:
-        AddItem(name + " " + VolumeLabelText(letter), fixedImage_.get());
-        break;
-      case DRIVE_REMOTE:
-        AddItem(name + " " + NetworkDriveText(letter), networkImage_.get());
-        break;
-      case DRIVE_CDROM:
-        AddItem(name + " " + VolumeLabelText(letter), cdRomImage_.get());
-        break;
-      case DRIVE_RAMDISK:
-        AddItem(name + " " + VolumeLabelText(letter), ramImage_.get());
-        break;
-      default:
-        break;  // unknown kind or no root folder: not a drive to offer
-    }
+  std::vector<DriveItem> read;
+  const std::vector<DriveItem>* items = &read;
+  if (gSharedReadingDepth > 0) {
+    if (!gSharedReading || gSharedReading->drives != drives || gSharedReading->textCase != textCase_)
+      gSharedReading = DriveReading{drives, textCase_, ReadDriveItems(drives, textCase_)};
+    items = &gSharedReading->items;
+  } else {
+    read = ReadDriveItems(drives, textCase_);
+  }
+  for (const DriveItem& item : *items) {
+    TBitmap* image = item.type == DRIVE_REMOVABLE ? floppyImage_.get()
+                     : item.type == DRIVE_FIXED   ? fixedImage_.get()
+                     : item.type == DRIVE_REMOTE  ? networkImage_.get()
+                     : item.type == DRIVE_CDROM   ? cdRomImage_.get()
+                                                  : ramImage_.get();
+    AddItem(std::string(1, item.letter) + ":" + item.text, image);
   }
 }
 

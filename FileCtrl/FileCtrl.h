@@ -174,6 +174,17 @@ std::string VolumeLabelText(char letter);
 // The remote name of a redirected drive, or its volume label text.
 std::string NetworkDriveText(char letter);
 
+// While one of these exists, drive combo boxes that fill share one reading of
+// the drives: a window with two drive boxes would otherwise ask every drive
+// for its label twice while it is made. Outside it, every fill reads afresh.
+class SharedDriveReading {
+public:
+  SharedDriveReading();
+  ~SharedDriveReading();
+  SharedDriveReading(const SharedDriveReading&) = delete;
+  SharedDriveReading& operator=(const SharedDriveReading&) = delete;
+};
+
 class TDriveComboBox : public TCustomComboBox {
 public:
   static const ClassInfo kClassInfo;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -276,6 +277,23 @@ TEST_F(DriveComboBox, ListsEveryDriveWithItsKindInLowerCase) {
   }
   EXPECT_EQ(combo->CurrentDrive(), 'c');
   EXPECT_EQ(SelectedText(*combo).substr(0, 2), "c:");
+
+  // Boxes filled while a window is made share one reading of the drives:
+  // they list exactly what a box of its own lists.
+  const auto imageKind = [](TDriveComboBox& box, int index) {
+    const void* image = box.ItemData(index);
+    const TBitmap* kinds[] = {&box.FloppyImage(), &box.FixedImage(), &box.NetworkImage(), &box.CdRomImage(),
+                              &box.RamImage()};
+    return std::find(std::begin(kinds), std::end(kinds), image) - std::begin(kinds);
+  };
+  const SharedDriveReading oneReading;
+  for (TDriveComboBox* shared : {MakeCombo(), MakeCombo()}) {
+    ASSERT_EQ(shared->ItemCount(), combo->ItemCount());
+    for (int i = 0; i < combo->ItemCount(); ++i) {
+      EXPECT_EQ(shared->ItemText(i), combo->ItemText(i));
+      EXPECT_EQ(imageKind(*shared, i), imageKind(*combo, i)) << combo->ItemText(i);
+    }
+  }
 }
 
 TEST_F(DriveComboBox, ListsEveryDriveWithItsKindInUpperCase) {
