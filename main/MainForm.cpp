@@ -67,8 +67,6 @@ const PublishedField kForm1Fields[] = {
 const ClassInfo TForm1::kClassInfo{"TForm1", &TForm::kClassInfo, nullptr, {}, kForm1Methods, kForm1Fields};
 
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
-  // Both drive boxes are filled while the layout is read.
-  const SharedDriveReading oneDriveReading;
   ReadLayout();
 }
 

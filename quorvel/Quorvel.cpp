@@ -10,7 +10,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitializeApplication();
   try {
     Application->SetTitle("Quorvel for Word97");
-    Application->CreateForm(Form1);
+    {
+      // The main window's two drive boxes are filled as its windows are made.
+      const SharedDriveReading oneDriveReading;
+      Application->CreateForm(Form1);
+    }
     Application->CreateForm(Form2);
     Application->Run();
   } catch (const Exception& error) {
