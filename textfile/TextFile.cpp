@@ -8,9 +8,10 @@
 #include <cstring>
 #include <new>
 
+#include "runtime/ByteSearch.h"
+#include "runtime/UniqueHandle.h"
 #include "textfile/LockPool.h"
 #include "textfile/TextTranslation.h"
-#include "runtime/UniqueHandle.h"
 
 namespace textfile {
 namespace {
@@ -393,7 +394,8 @@ long LowLevelWrite(int number, const char* source, size_t count) {
   size_t consumed = 0;
   while (consumed < count) {
     char block[textmode::kOutputBlockSize];
-    const textmode::ExpandedBlock expanded = textmode::ExpandLineFeeds(source + consumed, count - consumed, block);
+    const textmode::ExpandedBlock expanded =
+        textmode::ExpandLineFeeds(source + consumed, count - consumed, block, sizeof block);
     if (!WriteFile(entry.handle, block, static_cast<DWORD>(expanded.blockLength), &written, nullptr)) {
       SetErrorFromSystem(GetLastError());
       return -1;
@@ -506,7 +508,7 @@ bool PutBytes(TextStream* stream, const char* bytes, size_t count) {
 
   if (count <= stream->size) {
     if (static_cast<size_t>(BufferedOutput(*stream)) + count > stream->size && WriteOut(stream) != 0) return false;
-    std::memcpy(stream->position, bytes, count);
+    CopyBytes(stream->position, bytes, count);
     stream->position += count;
     stream->level += static_cast<int32_t>(count);
     return true;
@@ -569,15 +571,13 @@ long ReadTextLine(char* buffer, int n, TextStream* stream) {
   size_t stored = 0;
   while (room > 0) {
     if (stream->level > 0) {
-      size_t take = static_cast<size_t>(stream->level) < room ? static_cast<size_t>(stream->level) : room;
-      const void* lf = std::memchr(stream->position, '\n', take);
-      if (lf) take = static_cast<size_t>(static_cast<const char*>(lf) - stream->position) + 1;
-      std::memcpy(buffer + stored, stream->position, take);
+      const size_t available = static_cast<size_t>(stream->level) < room ? static_cast<size_t>(stream->level) : room;
+      const size_t take = CopyThroughByte(buffer + stored, stream->position, available, '\n');
       stream->position += take;
       stream->level -= static_cast<int32_t>(take);
       stored += take;
       room -= take;
-      if (lf) break;
+      if (buffer[stored - 1] == '\n') break;
     } else {
       const int byte = FillBuffer(stream);
       if (byte < 0) {
