@@ -73,7 +73,7 @@ protected:
   }
 };
 
-// A document of many 512-byte fills, so that the copy is still running after its first piece.
+// A document of many fills, so that the copy is still running after its first piece.
 std::string LongDocument() {
   std::string document;
   while (document.size() < (1u << 20)) document += "{\\f1{\\*\\panose 020b0604}Arial;} some text of a line\r\n";
@@ -161,6 +161,8 @@ TEST_F(ConversionTest, EndOfFileMarkAtTheEndIsDroppedQuietly) {
   EXPECT_EQ(Converted("text\r\n\x1A"), "text\r\n");
   EXPECT_EQ(Converted("text\r\n\x1A\x1A\x1A"), "text\r\n");
   EXPECT_EQ(Converted(std::string(511, 'a') + "\r\x1A"), std::string(511, 'a'));
+  // The same at the end of one of the conversion's large fills.
+  EXPECT_EQ(Converted(std::string(32767, 'a') + "\r\x1A"), std::string(32767, 'a'));
 }
 
 TEST_F(ConversionTest, DataAfterTheEndOfFileMarkRefusesTheConversion) {
