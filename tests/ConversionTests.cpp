@@ -125,6 +125,13 @@ TEST_F(ConversionTest, GroupsAcrossLines) {
     const std::string markerAcross = std::string(before, 'a') + "{\\*\\panose 12}b{\\*\\pan\r\n";
     EXPECT_EQ(Converted(markerAcross), std::string(before, 'a') + " b{\\*\\pan\r\n") << before;
   }
+  // The same where the pieces gathered for one write end, after some number
+  // of 4094-byte pieces, in the middle of a marker.
+  for (size_t pieces = 1; pieces <= 8; ++pieces) {
+    const size_t before = pieces * 4094 - 5;
+    EXPECT_EQ(Converted(std::string(before, 'a') + "{\\*\\panose 12}b\r\n"), std::string(before, 'a') + " b\r\n")
+        << pieces;
+  }
   // Bytes held back at a cut that turn out to be no marker are not lost.
   const std::string almost = std::string(4090, 'a') + "{\\*\\pa";
   EXPECT_EQ(Converted(almost), almost);
