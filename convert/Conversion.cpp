@@ -330,7 +330,11 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
   if (const unsigned long error = temporary.CreateBeside(destination); error != ERROR_SUCCESS)
     return fail(FailureText("変換先ファイルを作成できませんでした。", destination, SystemErrorText(error)));
   if (destinationExists) CopyAccessRights(destination, temporary.path());
-  StreamCloser output(textfile::OpenTextFile(temporary.path().c_str(), "wt"));
+  // "at", not "wt": the file was made empty a moment ago, and emptying it
+  // again makes ext4 (under Wine on Linux) write the whole copy out when it is
+  // closed, which now and then holds the conversion up for tens of
+  // milliseconds. Appending to the empty file writes the same bytes.
+  StreamCloser output(textfile::OpenTextFile(temporary.path().c_str(), "at"));
   if (!output.get())
     return fail(FailureText("変換先ファイルを作成できませんでした。", destination, LastFileError()));
   textfile::SetTextFileBuffer(output.get(), nullptr, textfile::kFullyBuffered, kStreamBufferSize);
