@@ -6,6 +6,7 @@ target_link_options(qv_portable PUBLIC ${QUORVEL_SANITIZE})
 
 if(BUILD_TESTING)
   add_executable(test_portable
+    tests/ByteSearchTests.cpp
     tests/LayoutDecoderTests.cpp
     tests/PanoseFilterTests.cpp
     tests/TextTranslationTests.cpp)

@@ -174,7 +174,8 @@ if(BUILD_TESTING)
   quorvel_test(test_registry tests/RegistryTests.cpp)
   target_link_libraries(test_registry PRIVATE qv_registry qv_framework)
 
-  quorvel_test(test_portable tests/LayoutDecoderTests.cpp tests/PanoseFilterTests.cpp tests/TextTranslationTests.cpp)
+  quorvel_test(test_portable tests/ByteSearchTests.cpp tests/LayoutDecoderTests.cpp tests/PanoseFilterTests.cpp
+               tests/TextTranslationTests.cpp)
   target_link_libraries(test_portable PRIVATE qv_portable)
   quorvel_test(test_textfile tests/TextFileTests.cpp)
   target_link_libraries(test_textfile PRIVATE qv_textfile)

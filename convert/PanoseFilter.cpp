@@ -3,24 +3,32 @@
 
 #include <cstring>
 
+#include "runtime/ByteSearch.h"
+
 namespace {
 
-// First occurrence of the opening marker in [from, end), or end.
+// First occurrence of the opening marker in [from, end), or end. The search
+// runs for the marker's "*", which RTF text seldom holds outside "{\*\"
+// destinations, and compares the whole marker only where one stands.
 const char* FindOpeningMarker(const char* from, const char* end) {
   constexpr size_t markerLength = PanoseFilter::kOpeningMarkerLength;
-  while (static_cast<size_t>(end - from) >= markerLength) {
-    const void* brace = std::memchr(from, '{', static_cast<size_t>(end - from) - markerLength + 1);
-    if (!brace) return end;
-    const char* candidate = static_cast<const char*>(brace);
-    if (std::memcmp(candidate, PanoseFilter::kOpeningMarker, markerLength) == 0) return candidate;
-    from = candidate + 1;
+  constexpr size_t star = 2;
+  static_assert(PanoseFilter::kOpeningMarker[star] == '*');
+  if (static_cast<size_t>(end - from) < markerLength) return end;
+  const char* scan = from + star;
+  const char* const lastStar = end - markerLength + star;
+  while (scan <= lastStar) {
+    const char* hit = FindByte(scan, static_cast<size_t>(lastStar - scan) + 1, '*');
+    if (!hit) break;
+    if (std::memcmp(hit - star, PanoseFilter::kOpeningMarker, markerLength) == 0) return hit - star;
+    scan = hit + 1;
   }
   return end;
 }
 
 const char* FindClosingMarker(const char* from, const char* end) {
-  const void* hit = std::memchr(from, PanoseFilter::kClosingMarker, static_cast<size_t>(end - from));
-  return hit ? static_cast<const char*>(hit) : end;
+  const char* hit = FindByte(from, static_cast<size_t>(end - from), PanoseFilter::kClosingMarker);
+  return hit ? hit : end;
 }
 
 }  // namespace
@@ -52,7 +60,7 @@ size_t PanoseFilter::FilterBuffer(char* buffer, size_t length, size_t capacity) 
     } else {
       const char* open = FindOpeningMarker(read, end);
       const size_t kept = static_cast<size_t>(open - read);
-      if (write != read && kept) std::memmove(write, read, kept);
+      if (write != read) CopyBytes(write, read, kept);
       write += kept;
       if (open == end) {
         read = end;

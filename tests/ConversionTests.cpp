@@ -73,7 +73,7 @@ protected:
   }
 };
 
-// A document of many 512-byte fills, so that the copy is still running after its first piece.
+// A document of many fills, so that the copy is still running after its first piece.
 std::string LongDocument() {
   std::string document;
   while (document.size() < (1u << 20)) document += "{\\f1{\\*\\panose 020b0604}Arial;} some text of a line\r\n";
@@ -125,6 +125,13 @@ TEST_F(ConversionTest, GroupsAcrossLines) {
     const std::string markerAcross = std::string(before, 'a') + "{\\*\\panose 12}b{\\*\\pan\r\n";
     EXPECT_EQ(Converted(markerAcross), std::string(before, 'a') + " b{\\*\\pan\r\n") << before;
   }
+  // The same where the pieces gathered for one write end, after some number
+  // of 4094-byte pieces, in the middle of a marker.
+  for (size_t pieces = 1; pieces <= 8; ++pieces) {
+    const size_t before = pieces * 4094 - 5;
+    EXPECT_EQ(Converted(std::string(before, 'a') + "{\\*\\panose 12}b\r\n"), std::string(before, 'a') + " b\r\n")
+        << pieces;
+  }
   // Bytes held back at a cut that turn out to be no marker are not lost.
   const std::string almost = std::string(4090, 'a') + "{\\*\\pa";
   EXPECT_EQ(Converted(almost), almost);
@@ -161,6 +168,8 @@ TEST_F(ConversionTest, EndOfFileMarkAtTheEndIsDroppedQuietly) {
   EXPECT_EQ(Converted("text\r\n\x1A"), "text\r\n");
   EXPECT_EQ(Converted("text\r\n\x1A\x1A\x1A"), "text\r\n");
   EXPECT_EQ(Converted(std::string(511, 'a') + "\r\x1A"), std::string(511, 'a'));
+  // The same at the end of one of the conversion's large fills.
+  EXPECT_EQ(Converted(std::string(32767, 'a') + "\r\x1A"), std::string(32767, 'a'));
 }
 
 TEST_F(ConversionTest, DataAfterTheEndOfFileMarkRefusesTheConversion) {

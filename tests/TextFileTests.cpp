@@ -6,11 +6,37 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdlib>
+#include <new>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "tests/support/TestFiles.h"
+
+// Arrays alive from new[]: the layer's buffers and write blocks, so that a
+// test can tell what it obtained and released.
+std::atomic<long> gLiveArrays{0};
+
+void* operator new[](std::size_t size) {
+  if (void* memory = std::malloc(size ? size : 1)) {
+    ++gLiveArrays;
+    return memory;
+  }
+  throw std::bad_alloc();
+}
+
+void operator delete[](void* memory) noexcept {
+  if (!memory) return;
+  --gLiveArrays;
+  std::free(memory);
+}
+
+void operator delete[](void* memory, std::size_t) noexcept {
+  operator delete[](memory);
+}
 
 namespace {
 
@@ -24,13 +50,17 @@ protected:
   ScratchFolder folder_{"textfile"};
   std::string Path(const std::string& name) const { return folder_ / name; }
 
-  // Every line read from a file with the given bytes, each with its length.
-  std::vector<std::string> ReadLines(const std::string& bytes, int lineSize = kLineSize) {
+  // Every line read from a file with the given bytes, each with its length;
+  // through a buffer of bufferSize bytes, or the standard one for 0.
+  std::vector<std::string> ReadLines(const std::string& bytes, int lineSize = kLineSize, size_t bufferSize = 0) {
     WriteFileBytes(Path("in.txt"), bytes);
     TextStream* stream = OpenTextFile(Path("in.txt").c_str(), "rt");
     EXPECT_NE(stream, nullptr);
     std::vector<std::string> lines;
     if (!stream) return lines;
+    if (bufferSize) {
+      EXPECT_EQ(SetTextFileBuffer(stream, nullptr, kFullyBuffered, bufferSize), 0);
+    }
     std::vector<char> buffer(lineSize + 1);
     long length;
     while ((length = ReadTextLine(buffer.data(), lineSize, stream)) >= 0) {
@@ -43,11 +73,14 @@ protected:
   }
 
   // The bytes a file gets when the lines read from `bytes` are written back.
-  std::string CopyThroughTextMode(const std::string& bytes) {
-    const std::vector<std::string> lines = ReadLines(bytes);
+  std::string CopyThroughTextMode(const std::string& bytes, size_t bufferSize = 0) {
+    const std::vector<std::string> lines = ReadLines(bytes, kLineSize, bufferSize);
     TextStream* out = OpenTextFile(Path("out.txt").c_str(), "wt");
     EXPECT_NE(out, nullptr);
     if (!out) return {};
+    if (bufferSize) {
+      EXPECT_EQ(SetTextFileBuffer(out, nullptr, kFullyBuffered, bufferSize), 0);
+    }
     for (const std::string& line : lines) EXPECT_GE(WriteTextLine(line.data(), line.size(), out), 0);
     EXPECT_EQ(CloseTextFile(out), 0);
     return ReadFileBytes(Path("out.txt"));
@@ -114,6 +147,121 @@ TEST_F(TextFileTest, CarriageReturnAtTheEndOfAFill) {
   EXPECT_EQ(CopyThroughTextMode(head + "\r\r\nnext"), head + "\r\nnext");
   // A fill of nothing but CRs is read again.
   EXPECT_EQ(CopyThroughTextMode(std::string(1500, '\r') + "x\r\n"), "x\r\n");
+}
+
+// The conversion reads and writes through 32 KiB buffers: the same line pieces
+// and the same bytes as through the standard ones, also where a fill or an
+// output block of the large buffers ends.
+TEST_F(TextFileTest, LargeBuffersGiveTheSameLinesAndBytes) {
+  constexpr size_t kLarge = 32 * 1024;
+  const std::string toFillEnd(kLarge - 1, 'a');
+  std::mt19937 random(12);
+  std::string lineFeeds, mixed;
+  while (lineFeeds.size() < 3 * kLarge) lineFeeds += std::string(random() % 300, 'b') + "\n";
+  while (mixed.size() < 3 * kLarge) mixed += "xy\r\n\0"[random() % 5];
+  const std::vector<std::string> documents = {
+      toFillEnd + "\r\nnext\r\n",                   // CR LF across the end of a fill
+      toFillEnd + "\r\x1A" "after\r\n",              // CR and the end mark across it
+      toFillEnd + "\r\r\nnext",                      // CR CR LF across it
+      std::string(kLarge + 100, '\r') + "x\r\n",     // a fill of nothing but CRs
+      std::string(3 * kLarge, 'c') + "\r\n",          // one line, in pieces of 4094 bytes
+      lineFeeds,
+      mixed,
+  };
+  for (size_t i = 0; i < documents.size(); ++i) {
+    EXPECT_TRUE(ReadLines(documents[i], kLineSize, kLarge) == ReadLines(documents[i])) << "document " << i;
+    EXPECT_TRUE(CopyThroughTextMode(documents[i], kLarge) == CopyThroughTextMode(documents[i])) << "document " << i;
+  }
+}
+
+TEST_F(TextFileTest, BufferIsSetBeforeTheFirstUseAndReleasedByItsOwner) {
+  WriteFileBytes(Path("in.txt"), "line\r\nmore");
+  // The lock tables come with the first stream of the process, and stay.
+  ASSERT_EQ(CloseTextFile(OpenTextFile(Path("in.txt").c_str(), "rt")), 0);
+  const long live = gLiveArrays;
+  TextStream* in = OpenTextFile(Path("in.txt").c_str(), "rt");
+  ASSERT_NE(in, nullptr);
+  EXPECT_EQ(gLiveArrays, live + 1);  // the standard buffer
+  EXPECT_EQ(SetTextFileBuffer(nullptr, nullptr, kFullyBuffered, 100), -1);
+  EXPECT_EQ(LastErrorNumber(), EBADF);
+  EXPECT_EQ(SetTextFileBuffer(in, nullptr, 3, 100), -1);
+  EXPECT_EQ(LastErrorNumber(), EINVAL);
+  EXPECT_EQ(SetTextFileBuffer(in, nullptr, kFullyBuffered, 0), -1);
+  EXPECT_EQ(SetTextFileBuffer(in, nullptr, kLineBuffered, kLargestStreamBufferSize + 1), -1);
+  // Before the first read a buffer may be set again; each replaces the last.
+  EXPECT_EQ(SetTextFileBuffer(in, nullptr, kFullyBuffered, 100000), 0);
+  EXPECT_EQ(SetTextFileBuffer(in, nullptr, kFullyBuffered, 3), 0);  // the CR ends a fill
+  EXPECT_EQ(gLiveArrays, live + 1);  // a stream that only reads has no output block
+  char line[16];
+  EXPECT_EQ(ReadTextLine(line, sizeof line, in), 5);
+  EXPECT_STREQ(line, "line\n");
+  EXPECT_EQ(SetTextFileBuffer(in, nullptr, kFullyBuffered, 512), -1);  // once read, it stays
+  EXPECT_EQ(LastErrorNumber(), EINVAL);
+  EXPECT_EQ(ReadTextLine(line, sizeof line, in), 4);
+  EXPECT_STREQ(line, "more");
+  EXPECT_EQ(CloseTextFile(in), 0);
+  EXPECT_EQ(gLiveArrays, live);
+
+  // Unbuffered reading takes one byte at a time.
+  in = OpenTextFile(Path("in.txt").c_str(), "rt");
+  ASSERT_NE(in, nullptr);
+  EXPECT_EQ(SetTextFileBuffer(in, nullptr, kUnbuffered, 0), 0);
+  EXPECT_EQ(gLiveArrays, live);
+  EXPECT_EQ(ReadTextLine(line, sizeof line, in), 5);
+  EXPECT_STREQ(line, "line\n");
+  EXPECT_EQ(CloseTextFile(in), 0);
+
+  // The caller's buffer holds the output until a write-out, and stays the caller's.
+  TextStream* out = OpenTextFile(Path("out.txt").c_str(), "wt");
+  ASSERT_NE(out, nullptr);
+  char mine[8] = {};
+  EXPECT_EQ(SetTextFileBuffer(out, mine, kFullyBuffered, sizeof mine), 0);
+  EXPECT_EQ(gLiveArrays, live);
+  EXPECT_EQ(WriteTextLine("abc\n", 4, out), '\n');
+  EXPECT_EQ(std::string(mine, 4), "abc\n");
+  EXPECT_EQ(ReadFileBytes(Path("out.txt")), "");
+  EXPECT_EQ(WriteTextLine("defgh", 5, out), 'h');
+  EXPECT_EQ(ReadFileBytes(Path("out.txt")), "abc\r\n");
+  EXPECT_EQ(SetTextFileBuffer(out, nullptr, kFullyBuffered, 100), -1);  // once written, it stays
+  EXPECT_EQ(CloseTextFile(out), 0);
+  EXPECT_EQ(ReadFileBytes(Path("out.txt")), "abc\r\ndefgh");
+  EXPECT_EQ(gLiveArrays, live);
+
+  // A buffer obtained here goes at close. One larger than the standard holds
+  // the output translated.
+  out = OpenTextFile(Path("out.txt").c_str(), "wt");
+  ASSERT_NE(out, nullptr);
+  EXPECT_EQ(SetTextFileBuffer(out, nullptr, kFullyBuffered, 1 << 16), 0);
+  EXPECT_EQ(gLiveArrays, live + 1);
+  EXPECT_EQ(CloseTextFile(out), 0);
+  EXPECT_EQ(gLiveArrays, live);
+  out = OpenTextFile(Path("out.txt").c_str(), "wt");
+  ASSERT_NE(out, nullptr);
+  std::vector<char> large(1024);
+  EXPECT_EQ(SetTextFileBuffer(out, large.data(), kFullyBuffered, large.size()), 0);
+  EXPECT_EQ(WriteTextLine("abc\n", 4, out), '\n');
+  EXPECT_EQ(std::string(large.data(), 5), "abc\r\n");
+  EXPECT_EQ(CloseTextFile(out), 0);
+  EXPECT_EQ(ReadFileBytes(Path("out.txt")), "abc\r\n");
+  EXPECT_EQ(gLiveArrays, live);
+
+  // Unbuffered output reaches the file at once; line-buffered, at each line end.
+  out = OpenTextFile(Path("out.txt").c_str(), "wt");
+  ASSERT_NE(out, nullptr);
+  EXPECT_EQ(SetTextFileBuffer(out, nullptr, kUnbuffered, 0), 0);
+  EXPECT_EQ(WriteTextLine("x\ny", 3, out), 'y');
+  EXPECT_EQ(ReadFileBytes(Path("out.txt")), "x\r\ny");
+  EXPECT_EQ(CloseTextFile(out), 0);
+  out = OpenTextFile(Path("out.txt").c_str(), "wt");
+  ASSERT_NE(out, nullptr);
+  EXPECT_EQ(SetTextFileBuffer(out, nullptr, kLineBuffered, 64), 0);
+  EXPECT_EQ(WriteTextLine("ab", 2, out), 'b');
+  EXPECT_EQ(ReadFileBytes(Path("out.txt")), "");
+  EXPECT_EQ(WriteTextLine("c\nd", 3, out), 'd');
+  EXPECT_EQ(ReadFileBytes(Path("out.txt")), "abc\r\n");
+  EXPECT_EQ(CloseTextFile(out), 0);
+  EXPECT_EQ(ReadFileBytes(Path("out.txt")), "abc\r\nd");
+  EXPECT_EQ(gLiveArrays, live);
 }
 
 TEST_F(TextFileTest, MarkInspectionTellsWhatFollows) {

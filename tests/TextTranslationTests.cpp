@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -32,21 +34,28 @@ TEST(TextTranslation, EndOfFileMark) {
   EXPECT_FALSE(textmode::OnlyEndOfFileMarks("\x1A" "a", 2));
 }
 
-// Expands a whole text block by block, checking each block's limits.
-std::string ExpandAll(const std::string& source, size_t* blocks = nullptr) {
-  std::string output;
-  size_t consumed = 0, count = 0;
+// Expands a whole text block by block, checking each block's limits; the
+// blocks one by one.
+std::vector<std::string> ExpandIntoBlocks(const std::string& source, size_t blockSize = kOutputBlockSize) {
+  std::vector<std::string> blocks;
+  size_t consumed = 0;
   while (consumed < source.size()) {
-    char block[kOutputBlockSize];
+    std::vector<char> block(blockSize);  // exactly sized, for the sanitizers
     const textmode::ExpandedBlock expanded =
-        textmode::ExpandLineFeeds(source.data() + consumed, source.size() - consumed, block);
+        textmode::ExpandLineFeeds(source.data() + consumed, source.size() - consumed, block.data(), blockSize);
     EXPECT_GT(expanded.consumed, 0u);
-    EXPECT_LE(expanded.blockLength, kOutputBlockSize);
-    output.append(block, expanded.blockLength);
+    EXPECT_LE(expanded.blockLength, blockSize);
+    blocks.emplace_back(block.data(), expanded.blockLength);
     consumed += expanded.consumed;
-    ++count;
   }
-  if (blocks) *blocks = count;
+  return blocks;
+}
+
+std::string ExpandAll(const std::string& source, size_t* blocks = nullptr) {
+  const std::vector<std::string> pieces = ExpandIntoBlocks(source);
+  if (blocks) *blocks = pieces.size();
+  std::string output;
+  for (const std::string& piece : pieces) output += piece;
   return output;
 }
 
@@ -60,18 +69,18 @@ TEST(TextTranslation, BlocksNeverSplitTheLineEndPair) {
   char block[kOutputBlockSize];
   // An LF with two bytes free still fits.
   std::string fits = std::string(126, 'x') + "\nrest";
-  textmode::ExpandedBlock expanded = textmode::ExpandLineFeeds(fits.data(), fits.size(), block);
+  textmode::ExpandedBlock expanded = textmode::ExpandLineFeeds(fits.data(), fits.size(), block, sizeof block);
   EXPECT_EQ(expanded.blockLength, 128u);
   EXPECT_EQ(expanded.consumed, 127u);
   EXPECT_EQ(std::string(block + 126, 2), "\r\n");
   // With one byte free the block ends before it, one byte short.
   std::string spills = std::string(127, 'x') + "\nrest";
-  expanded = textmode::ExpandLineFeeds(spills.data(), spills.size(), block);
+  expanded = textmode::ExpandLineFeeds(spills.data(), spills.size(), block, sizeof block);
   EXPECT_EQ(expanded.blockLength, 127u);
   EXPECT_EQ(expanded.consumed, 127u);
   // A long run fills the block exactly.
   std::string run(300, 'y');
-  expanded = textmode::ExpandLineFeeds(run.data(), run.size(), block);
+  expanded = textmode::ExpandLineFeeds(run.data(), run.size(), block, sizeof block);
   EXPECT_EQ(expanded.blockLength, 128u);
   EXPECT_EQ(expanded.consumed, 128u);
 }
@@ -84,14 +93,33 @@ TEST(TextTranslation, FullBufferNeedsAtLeastFourBlocks) {
   EXPECT_EQ(blocks, 8u);
 }
 
-TEST(TextTranslation, RandomTextExpandsLikeAPlainReplacement) {
+// The block rule told byte by byte: each LF becomes CR LF where two bytes are
+// free, else it starts the next block; other bytes fill a block to the end.
+std::vector<std::string> ModelBlocks(const std::string& source, size_t blockSize) {
+  std::vector<std::string> blocks(source.empty() ? 0 : 1);
+  for (char c : source) {
+    const size_t need = c == '\n' ? 2 : 1;
+    if (blocks.back().size() + need > blockSize) blocks.emplace_back();
+    blocks.back() += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  }
+  return blocks;
+}
+
+// Random texts, line ends sparse or dense, against plain models: the same
+// blocks for blocks of any size, the same bytes without CRs.
+TEST(TextTranslation, RandomTextTranslatesLikeThePlainModels) {
   std::mt19937 random(7);
-  for (int round = 0; round < 500; ++round) {
+  for (int round = 0; round < 1500; ++round) {
+    const char* alphabet = round % 2 ? "ab\n\r" : "abcdefghijklmnopqrstuvwxyz\n\r";
     std::string source(random() % 700, 'a');
-    for (char& c : source) c = "ab\n\r"[random() % 4];
-    std::string expected;
-    for (char c : source) expected += c == '\n' ? "\r\n" : std::string(1, c);
-    ASSERT_EQ(ExpandAll(source), expected);
+    for (char& c : source) c = alphabet[random() % std::strlen(alphabet)];
+    const size_t blockSize = round % 3 == 0 ? kOutputBlockSize : 2 + random() % 300;
+    ASSERT_EQ(ExpandIntoBlocks(source, blockSize), ModelBlocks(source, blockSize)) << "block size " << blockSize;
+
+    std::string withoutCr;
+    for (char c : source)
+      if (c != '\r') withoutCr += c;
+    ASSERT_EQ(WithoutCarriageReturns(source), withoutCr);
   }
 }
 

@@ -58,26 +58,31 @@ ScopedRuntimeLock::~ScopedRuntimeLock() {
 LockTable::LockTable(size_t entries, const char* tableReason, const char* entryReason)
     : entries_(entries), tableReason_(tableReason), entryReason_(entryReason) {}
 
-RuntimeLock* LockTable::LockFor(size_t entry) {
-  // Once created, a table entry never changes, but reading it unguarded would
-  // race with its creation; the guard is uncontended in this program.
+RuntimeLock* LockTable::CreateLockFor(size_t entry) {
   CreationGuard guard;
-  if (!locks_) {
-    locks_ = new (std::nothrow) RuntimeLock*[entries_]();
-    if (!locks_) FatalSemaphoreError(tableReason_);
+  std::atomic<RuntimeLock*>* locks = locks_.load(std::memory_order_relaxed);
+  if (!locks) {
+    locks = new (std::nothrow) std::atomic<RuntimeLock*>[entries_]();
+    if (!locks) FatalSemaphoreError(tableReason_);
+    locks_.store(locks, std::memory_order_release);
   }
-  if (!locks_[entry]) {
-    locks_[entry] = TakeLockLocked();
-    if (!locks_[entry]) FatalSemaphoreError(entryReason_);
+  RuntimeLock* lock = locks[entry].load(std::memory_order_relaxed);
+  if (!lock) {
+    lock = TakeLockLocked();
+    if (!lock) FatalSemaphoreError(entryReason_);
+    locks[entry].store(lock, std::memory_order_release);
   }
-  return locks_[entry];
+  return lock;
 }
 
 RuntimeLock* LazyLock::Get() {
+  if (RuntimeLock* lock = lock_.load(std::memory_order_acquire)) return lock;
   CreationGuard guard;
-  if (!lock_) {
-    lock_ = TakeLockLocked();
-    if (!lock_) FatalSemaphoreError(reason_);
+  RuntimeLock* lock = lock_.load(std::memory_order_relaxed);
+  if (!lock) {
+    lock = TakeLockLocked();
+    if (!lock) FatalSemaphoreError(reason_);
+    lock_.store(lock, std::memory_order_release);
   }
-  return lock_;
+  return lock;
 }

@@ -2,6 +2,7 @@
 // use, and the fatal error shown when a lock cannot be had.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 
 struct _RTL_CRITICAL_SECTION;
@@ -34,13 +35,21 @@ private:
 class LockTable {
 public:
   LockTable(size_t entries, const char* tableReason, const char* entryReason);
-  RuntimeLock* LockFor(size_t entry);
+  // Entries never change once created, so the lookup that every stream
+  // operation makes reads them without a guard; only creation takes one.
+  RuntimeLock* LockFor(size_t entry) {
+    if (std::atomic<RuntimeLock*>* locks = locks_.load(std::memory_order_acquire))
+      if (RuntimeLock* lock = locks[entry].load(std::memory_order_acquire)) return lock;
+    return CreateLockFor(entry);
+  }
 
 private:
+  RuntimeLock* CreateLockFor(size_t entry);
+
   size_t entries_;
   const char* tableReason_;
   const char* entryReason_;
-  RuntimeLock** locks_ = nullptr;  // owned; allocated on first use, never freed
+  std::atomic<std::atomic<RuntimeLock*>*> locks_{nullptr};  // owned; allocated on first use, never freed
 };
 
 // A single lock created on first use.
@@ -51,5 +60,5 @@ public:
 
 private:
   const char* reason_;
-  RuntimeLock* lock_ = nullptr;  // not owned: taken from the pool
+  std::atomic<RuntimeLock*> lock_{nullptr};  // not owned: taken from the pool
 };

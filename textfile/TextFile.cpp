@@ -6,11 +6,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 
+#include "runtime/ByteSearch.h"
+#include "runtime/UniqueHandle.h"
 #include "textfile/LockPool.h"
 #include "textfile/TextTranslation.h"
-#include "runtime/UniqueHandle.h"
 
 namespace textfile {
 namespace {
@@ -368,10 +370,11 @@ int LowLevelRead(int number, char* destination, unsigned count) {
   return static_cast<int>(total);
 }
 
-// Writes count bytes; in text mode each LF goes out as CR LF, through blocks of
-// 128 bytes with one platform write each. Returns count, a smaller number when
-// a block was not written whole, or -1 on a platform error.
-long LowLevelWrite(int number, const char* source, size_t count) {
+// Writes count bytes; in text mode, unless they are translated already, each
+// LF goes out as CR LF, through blocks of 128 bytes with one platform write
+// each. Returns count, a smaller number when a block was not written whole, or
+// -1 on a platform error.
+long LowLevelWrite(int number, const char* source, size_t count, bool translated = false) {
   if (count == 0) return 0;
   ScopedRuntimeLock lock(gHandleLocks.LockFor(static_cast<size_t>(number)));
   HandleEntry& entry = gHandles[number];
@@ -381,7 +384,7 @@ long LowLevelWrite(int number, const char* source, size_t count) {
     const LARGE_INTEGER zero{};
     SetFilePointerEx(entry.handle, zero, nullptr, FILE_END);
   }
-  if (entry.flags & kHandleBinary) {
+  if ((entry.flags & kHandleBinary) || translated) {
     if (!WriteFile(entry.handle, source, static_cast<DWORD>(count), &written, nullptr)) {
       SetErrorFromSystem(GetLastError());
       return -1;
@@ -393,7 +396,8 @@ long LowLevelWrite(int number, const char* source, size_t count) {
   size_t consumed = 0;
   while (consumed < count) {
     char block[textmode::kOutputBlockSize];
-    const textmode::ExpandedBlock expanded = textmode::ExpandLineFeeds(source + consumed, count - consumed, block);
+    const textmode::ExpandedBlock expanded =
+        textmode::ExpandLineFeeds(source + consumed, count - consumed, block, sizeof block);
     if (!WriteFile(entry.handle, block, static_cast<DWORD>(expanded.blockLength), &written, nullptr)) {
       SetErrorFromSystem(GetLastError());
       return -1;
@@ -415,6 +419,19 @@ constexpr int32_t EmptyWriteLevel(const TextStream& stream) {
 
 int32_t BufferedOutput(const TextStream& stream) {
   return stream.level + static_cast<int32_t>(stream.size) + 1;
+}
+
+// A text stream given a buffer larger than the standard one keeps its output
+// translated there: each LF is put in as CR LF, and a write-out is one
+// platform write of the whole buffer instead of one per 128-byte block. A
+// line-buffered stream keeps the standard way.
+bool TranslatesInBuffer(const TextStream& stream) {
+  return stream.size > kStreamBufferSize && !(stream.flags & (kStreamBinary | kStreamLineBuffered));
+}
+
+// A stream that has been read or written keeps its buffer.
+bool StreamUsed(const TextStream& stream) {
+  return stream.level != 0 || (stream.flags & (kStreamReading | kStreamWriting | kStreamEndOfFile | kStreamError));
 }
 
 void WriteOutAllStreams();
@@ -441,7 +458,8 @@ int WriteOut(TextStream* stream) {
   const int32_t count = BufferedOutput(*stream);
   stream->level = EmptyWriteLevel(*stream);
   stream->position = stream->buffer;
-  const long written = LowLevelWrite(stream->handleNumber, stream->buffer, static_cast<size_t>(count));
+  const long written =
+      LowLevelWrite(stream->handleNumber, stream->buffer, static_cast<size_t>(count), TranslatesInBuffer(*stream));
   if (written != count && !(stream->flags & kStreamTerminal)) {
     stream->flags |= kStreamError;
     return -1;
@@ -466,7 +484,8 @@ int FillBuffer(TextStream* stream) {
   }
   stream->flags |= kStreamReading;
   stream->position = stream->buffer;
-  const int got = LowLevelRead(stream->handleNumber, stream->buffer, stream->size);
+  // An unbuffered stream reads one byte at a time into its hold field.
+  const int got = LowLevelRead(stream->handleNumber, stream->buffer, stream->size ? stream->size : 1);
   if (got > 0) {
     stream->flags &= ~kStreamEndOfFile;
     stream->level = got - 1;
@@ -504,9 +523,24 @@ bool PutBytes(TextStream* stream, const char* bytes, size_t count) {
     return true;
   }
 
+  if (TranslatesInBuffer(*stream)) {
+    // Translated into the room left; a full buffer, or one with no room for a
+    // CR LF, is written out and filled again.
+    for (;;) {
+      const size_t room = stream->size - static_cast<size_t>(BufferedOutput(*stream));
+      const textmode::ExpandedBlock put = textmode::ExpandLineFeeds(bytes, count, stream->position, room);
+      stream->position += put.blockLength;
+      stream->level += static_cast<int32_t>(put.blockLength);
+      bytes += put.consumed;
+      count -= put.consumed;
+      if (count == 0) return true;
+      if (WriteOut(stream) != 0) return false;
+    }
+  }
+
   if (count <= stream->size) {
     if (static_cast<size_t>(BufferedOutput(*stream)) + count > stream->size && WriteOut(stream) != 0) return false;
-    std::memcpy(stream->position, bytes, count);
+    CopyBytes(stream->position, bytes, count);
     stream->position += count;
     stream->level += static_cast<int32_t>(count);
     return true;
@@ -559,25 +593,75 @@ TextStream* OpenTextFile(const char* path, const char* mode) {
   return stream;
 }
 
-long ReadTextLine(char* buffer, int n, TextStream* stream) {
-  if (!buffer || n < 2 || !IsValidStream(stream)) {
+int SetTextFileBuffer(TextStream* stream, char* buffer, int mode, size_t size) {
+  if (!IsValidStream(stream)) {
+    SetErrorNumber(EBADF);
+    return -1;
+  }
+  const bool unbuffered = mode == kUnbuffered;
+  if ((mode != kFullyBuffered && mode != kLineBuffered && !unbuffered) ||
+      (!unbuffered && (size == 0 || size > kLargestStreamBufferSize))) {
     SetErrorNumber(EINVAL);
     return -1;
   }
   ScopedRuntimeLock lock(LockOf(stream));
+  if (StreamUsed(*stream)) {
+    SetErrorNumber(EINVAL);
+    return -1;
+  }
+  // Everything that may fail comes first, so that a refusal leaves the
+  // stream as it was.
+  std::unique_ptr<char[]> obtained;
+  if (unbuffered) {
+    buffer = reinterpret_cast<char*>(&stream->hold);
+    size = 0;
+  } else if (!buffer) {
+    obtained.reset(new (std::nothrow) char[size]);
+    buffer = obtained.get();
+  }
+  if (!buffer) {
+    SetErrorNumber(ENOMEM, ERROR_NOT_ENOUGH_MEMORY);
+    return -1;
+  }
+  if (stream->flags & kStreamBufferOwned) delete[] stream->buffer;
+  stream->buffer = stream->position = buffer;
+  stream->size = static_cast<uint32_t>(size);
+  stream->flags &= ~(kStreamBufferOwned | kStreamLineBuffered);
+  if (obtained) stream->flags |= kStreamBufferOwned;
+  if (mode == kLineBuffered) stream->flags |= kStreamLineBuffered;
+  obtained.release();
+  return 0;
+}
+
+bool LockTextFile(TextStream* stream) {
+  if (!IsValidStream(stream)) {
+    SetErrorNumber(EBADF);
+    return false;
+  }
+  EnterCriticalSection(LockOf(stream));
+  return true;
+}
+
+void UnlockTextFile(TextStream* stream) {
+  LeaveCriticalSection(LockOf(stream));
+}
+
+long ReadTextLineUnlocked(char* buffer, int n, TextStream* stream) {
+  if (!buffer || n < 2 || !IsValidStream(stream)) {
+    SetErrorNumber(EINVAL);
+    return -1;
+  }
   size_t room = static_cast<size_t>(n) - 1;
   size_t stored = 0;
   while (room > 0) {
     if (stream->level > 0) {
-      size_t take = static_cast<size_t>(stream->level) < room ? static_cast<size_t>(stream->level) : room;
-      const void* lf = std::memchr(stream->position, '\n', take);
-      if (lf) take = static_cast<size_t>(static_cast<const char*>(lf) - stream->position) + 1;
-      std::memcpy(buffer + stored, stream->position, take);
+      const size_t available = static_cast<size_t>(stream->level) < room ? static_cast<size_t>(stream->level) : room;
+      const size_t take = CopyThroughByte(buffer + stored, stream->position, available, '\n');
       stream->position += take;
       stream->level -= static_cast<int32_t>(take);
       stored += take;
       room -= take;
-      if (lf) break;
+      if (buffer[stored - 1] == '\n') break;
     } else {
       const int byte = FillBuffer(stream);
       if (byte < 0) {
@@ -595,15 +679,26 @@ long ReadTextLine(char* buffer, int n, TextStream* stream) {
   return static_cast<long>(stored);
 }
 
-int WriteTextLine(const char* text, size_t length, TextStream* stream) {
+long ReadTextLine(char* buffer, int n, TextStream* stream) {
+  if (!IsValidStream(stream)) return ReadTextLineUnlocked(buffer, n, stream);
+  ScopedRuntimeLock lock(LockOf(stream));
+  return ReadTextLineUnlocked(buffer, n, stream);
+}
+
+int WriteTextLineUnlocked(const char* text, size_t length, TextStream* stream) {
   if (!IsValidStream(stream)) {
     SetErrorNumber(EBADF);
     return -1;
   }
-  ScopedRuntimeLock lock(LockOf(stream));
   if (!text || length == 0) return 0;
   if (!PutBytes(stream, text, length)) return -1;
   return static_cast<unsigned char>(text[length - 1]);
+}
+
+int WriteTextLine(const char* text, size_t length, TextStream* stream) {
+  if (!IsValidStream(stream)) return WriteTextLineUnlocked(text, length, stream);
+  ScopedRuntimeLock lock(LockOf(stream));
+  return WriteTextLineUnlocked(text, length, stream);
 }
 
 int FlushTextFile(TextStream* stream) {

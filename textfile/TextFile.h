@@ -11,7 +11,15 @@ namespace textfile {
 
 constexpr int kStreamSlots = 50;   // slots 0 to 2 are the standard streams
 constexpr int kHandleSlots = 50;   // entries 0 to 2 hold the standard handles
-constexpr uint32_t kStreamBufferSize = 512;
+constexpr uint32_t kStreamBufferSize = 512;   // what OpenTextFile gives every stream
+constexpr size_t kLargestStreamBufferSize = size_t{1} << 30;   // for SetTextFileBuffer
+
+// Buffering modes of SetTextFileBuffer, as setvbuf's _IOFBF, _IOLBF and _IONBF.
+enum TextBufferMode : int {
+  kFullyBuffered = 0,
+  kLineBuffered = 1,   // written out after every LF or CR
+  kUnbuffered = 2,
+};
 
 // Stream flags.
 enum : uint16_t {
@@ -44,6 +52,19 @@ struct TextStream {
 // "+" for reading and writing. nullptr on failure.
 TextStream* OpenTextFile(const char* path, const char* mode);
 
+// Gives an open stream another buffer, as setvbuf does: allowed only before the
+// stream's first read or write. A buffered mode takes size bytes (1 to
+// kLargestStreamBufferSize) at buffer, which stays the caller's and must last
+// until the stream is closed; with a null buffer they are obtained here and
+// released at close. kUnbuffered ignores buffer and size. The buffer given at
+// open is released. A fully buffered text stream with more than the standard
+// 512 bytes keeps its output translated in the buffer (LF put in as CR LF), so
+// that a write-out is one platform write of the whole buffer instead of one per
+// 128-byte block. 0, or -1 (error number EBADF for a stream that is not open,
+// EINVAL for a bad mode or size or a stream already read or written, ENOMEM);
+// a refusal leaves the stream as it was.
+int SetTextFileBuffer(TextStream* stream, char* buffer, int mode, size_t size);
+
 // Reads one line (LF kept) into buffer, at most n - 1 bytes and a terminating
 // zero; a longer line comes in pieces. Returns the number of bytes stored, or
 // -1 for none: end of data, or a read error (also when part of the line had
@@ -53,6 +74,30 @@ long ReadTextLine(char* buffer, int n, TextStream* stream);
 // Writes text[0, length); zero bytes are written like any other. Returns the
 // last byte written (0 to 255), 0 for an empty text, -1 on failure.
 int WriteTextLine(const char* text, size_t length, TextStream* stream);
+
+// A stream's lock is taken for each operation on it. A caller that reads or
+// writes many lines in a row may hold it instead and use the Unlocked forms,
+// as with flockfile and getc_unlocked: one lock for the run instead of one per
+// line. The lock is recursive; unlock before closing. LockTextFile is false
+// (error number EBADF) for a stream that is not open.
+bool LockTextFile(TextStream* stream);
+void UnlockTextFile(TextStream* stream);
+long ReadTextLineUnlocked(char* buffer, int n, TextStream* stream);
+int WriteTextLineUnlocked(const char* text, size_t length, TextStream* stream);
+
+// Holds a stream's lock for the guard's lifetime.
+class TextFileLock {
+public:
+  explicit TextFileLock(TextStream* stream) : stream_(LockTextFile(stream) ? stream : nullptr) {}
+  ~TextFileLock() {
+    if (stream_) UnlockTextFile(stream_);
+  }
+  TextFileLock(const TextFileLock&) = delete;
+  TextFileLock& operator=(const TextFileLock&) = delete;
+
+private:
+  TextStream* stream_;  // not owned; nullptr when it could not be locked
+};
 
 // Writes out the buffered output of a writing stream. 0, or -1 on failure.
 int FlushTextFile(TextStream* stream);

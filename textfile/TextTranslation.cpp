@@ -1,33 +1,49 @@
 // Text-mode byte translations.
 #include "textfile/TextTranslation.h"
 
-#include <cstring>
+#include "runtime/ByteSearch.h"
 
 namespace textmode {
 
 size_t RemoveCarriageReturns(char* data, size_t length) {
-  if (length == 0) return 0;
-  char* const end = data + length;
-  char* cr = static_cast<char*>(std::memchr(data, kCarriageReturn, length));
+  const char* cr = FindByte(data, length, kCarriageReturn);
   if (!cr) return length;
-  // Move each run between CRs down in one piece.
-  char* write = cr;
+  char* write = data + (cr - data);
   const char* read = cr + 1;
-  while (read < end) {
-    const char* next = static_cast<const char*>(std::memchr(read, kCarriageReturn, static_cast<size_t>(end - read)));
-    const char* runEnd = next ? next : end;
-    const size_t run = static_cast<size_t>(runEnd - read);
-    std::memmove(write, read, run);
+  const char* const end = data + length;
+  // 32 bytes a step: a step without CR moves down whole; one with a CR moves
+  // the bytes before it and goes on after it. The 32 bytes stored may reach
+  // past those that count, but never past the bytes the step loaded, and only
+  // where the gap left by the CRs removed is that wide or the step holds no CR.
+  while (end - read >= 32) {
+    const uint32_t crs = ByteMask32(read, kCarriageReturn);
+    if (!crs) {
+      Copy32(write, read);
+      write += 32;
+      read += 32;
+      continue;
+    }
+    const unsigned run = LowestBit(crs);
+    if (read - write >= 32)
+      Copy32(write, read);
+    else
+      CopyBytes(write, read, run);
     write += run;
+    read += run + 1;
+  }
+  while (read < end) {
+    const char* next = FindByte(read, static_cast<size_t>(end - read), kCarriageReturn);
+    const char* runEnd = next ? next : end;
+    CopyBytes(write, read, static_cast<size_t>(runEnd - read));
+    write += runEnd - read;
     read = next ? next + 1 : end;
   }
   return static_cast<size_t>(write - data);
 }
 
 size_t FindEndOfFileMark(const char* data, size_t length) {
-  if (length == 0) return 0;
-  const void* mark = std::memchr(data, kEndOfFileMark, length);
-  return mark ? static_cast<size_t>(static_cast<const char*>(mark) - data) : length;
+  const char* mark = FindByte(data, length, kEndOfFileMark);
+  return mark ? static_cast<size_t>(mark - data) : length;
 }
 
 bool OnlyEndOfFileMarks(const char* data, size_t length) {
@@ -36,20 +52,20 @@ bool OnlyEndOfFileMarks(const char* data, size_t length) {
   return true;
 }
 
-ExpandedBlock ExpandLineFeeds(const char* source, size_t length, char (&block)[kOutputBlockSize]) {
+ExpandedBlock ExpandLineFeeds(const char* source, size_t length, char* block, size_t blockSize) {
   size_t taken = 0;
   size_t stored = 0;
-  while (taken < length && stored < kOutputBlockSize) {
-    const size_t room = kOutputBlockSize - stored;
+  while (taken < length && stored < blockSize) {
+    const size_t room = blockSize - stored;
     const size_t available = length - taken;
     const size_t span = available < room ? available : room;
-    const void* lf = std::memchr(source + taken, kLineFeed, span);
-    const size_t run = lf ? static_cast<size_t>(static_cast<const char*>(lf) - (source + taken)) : span;
-    std::memcpy(block + stored, source + taken, run);
+    const char* lf = FindByte(source + taken, span, kLineFeed);
+    const size_t run = lf ? static_cast<size_t>(lf - (source + taken)) : span;
+    CopyBytes(block + stored, source + taken, run);
     stored += run;
     taken += run;
     if (!lf) continue;  // the block is full or the source is used up
-    if (kOutputBlockSize - stored < 2) break;  // the LF starts the next block
+    if (blockSize - stored < 2) break;  // the LF starts the next block
     block[stored++] = kCarriageReturn;
     block[stored++] = kLineFeed;
     ++taken;

@@ -1,6 +1,6 @@
 // The byte translations of text-mode files, free of any platform call:
 // reading drops carriage returns and stops at the end-of-file mark, writing
-// turns each line feed into CR LF in blocks of a fixed size.
+// turns each line feed into CR LF in blocks of a size the caller chooses.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +10,7 @@ namespace textmode {
 constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
 constexpr char kEndOfFileMark = '\x1A';  // Ctrl-Z
-constexpr size_t kOutputBlockSize = 128;
+constexpr size_t kOutputBlockSize = 128;  // the block of a stream with the standard buffer
 
 // Removes every CR from data[0, length) in place, closing the gaps; returns the
 // number of bytes left.
@@ -27,10 +27,10 @@ struct ExpandedBlock {
   size_t blockLength;  // bytes stored in the block
 };
 
-// Fills one output block from source[0, length): bytes are copied up to each
-// LF, which becomes CR LF when two bytes of the block are free; otherwise the
-// block ends there and the LF is left for the next block. A run of other bytes
-// fills the block to exactly kOutputBlockSize.
-ExpandedBlock ExpandLineFeeds(const char* source, size_t length, char (&block)[kOutputBlockSize]);
+// Fills one output block of blockSize bytes from source[0, length): bytes are
+// copied up to each LF, which becomes CR LF when two bytes of the block are
+// free; otherwise the block ends there and the LF is left for the next block.
+// A run of other bytes fills the block to exactly blockSize.
+ExpandedBlock ExpandLineFeeds(const char* source, size_t length, char* block, size_t blockSize);
 
 }  // namespace textmode

@@ -1,4 +1,5 @@
-// Fuzzes the text-mode translations against plain replacements.
+// Fuzzes the text-mode translations and the byte copies under them against
+// plain replacements. The first two bytes choose the size of the output block.
 #include <cstddef>
 #include <cstdint>
 #include <algorithm>
@@ -6,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/ByteSearch.h"
 #include "textfile/TextTranslation.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -21,15 +23,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t mark = textmode::FindEndOfFileMark(source.data(), source.size());
   if (mark != std::min(source.find('\x1A'), source.size())) std::abort();
 
+  // Copied up to and including the first LF, into a destination of exactly
+  // that many bytes: nothing may be stored past them.
+  const size_t lf = source.find('\n');
+  const size_t through = lf == std::string::npos ? source.size() : lf + 1;
+  std::vector<char> line(through);
+  if (CopyThroughByte(line.data(), source.data(), source.size(), '\n') != through ||
+      std::string(line.begin(), line.end()) != source.substr(0, through))
+    std::abort();
+
+  const size_t blockSize = size >= 2 ? 2 + (data[0] | data[1] << 8) % 600 : textmode::kOutputBlockSize;
   std::string expanded, expected;
   for (char c : source) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
   size_t consumed = 0;
   while (consumed < source.size()) {
-    char block[textmode::kOutputBlockSize];
+    std::vector<char> block(blockSize);
     const textmode::ExpandedBlock piece =
-        textmode::ExpandLineFeeds(source.data() + consumed, source.size() - consumed, block);
-    if (piece.consumed == 0 || piece.blockLength > textmode::kOutputBlockSize) std::abort();
-    expanded.append(block, piece.blockLength);
+        textmode::ExpandLineFeeds(source.data() + consumed, source.size() - consumed, block.data(), blockSize);
+    if (piece.consumed == 0 || piece.blockLength > blockSize) std::abort();
+    // A block ends early only where the next source byte is an LF that no longer fits.
+    if (piece.blockLength < blockSize && consumed + piece.consumed < source.size() &&
+        (source[consumed + piece.consumed] != '\n' || piece.blockLength + 1 != blockSize))
+      std::abort();
+    expanded.append(block.data(), piece.blockLength);
     consumed += piece.consumed;
   }
   if (consumed != source.size() || expanded != expected) std::abort();
