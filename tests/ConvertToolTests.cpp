@@ -16,8 +16,8 @@ protected:
   ScratchFolder source_{"tool-src"};
   ScratchFolder destination_{"tool-dst"};
 
-  ProcessResult Run(const std::string& arguments) {
-    return RunProgram(Quoted(ProgramFolder() + "\\quorvel-convert.exe") + " " + arguments);
+  ProcessResult Run(const std::string& arguments, const ProgramOptions& options = {}) {
+    return RunProgram(Quoted(ProgramFolder() + "\\quorvel-convert.exe") + " " + arguments, options);
   }
 };
 
@@ -40,9 +40,7 @@ TEST_F(ConvertToolTest, SuffixAndRelativePaths) {
   // Relative paths are taken from the current folder; forward slashes work too.
   ProgramOptions inSourceFolder;
   inSourceFolder.folder = source_.path();
-  const ProcessResult result = RunProgram(
-      Quoted(ProgramFolder() + "\\quorvel-convert.exe") + " --suffix .hcw b.rtf " + Quoted(destination_.path() + "/"),
-      inSourceFolder);
+  const ProcessResult result = Run("--suffix .hcw b.rtf " + Quoted(destination_.path() + "/"), inSourceFolder);
   EXPECT_EQ(result.exitCode, 0u) << result.errors;
   // The folder's trailing separator is not doubled in the destination path.
   EXPECT_EQ(result.output, (source_ / "b.rtf") + " -> " + (destination_ / "b.rtf.hcw") + " (1 panose group removed)\r\n");
@@ -85,10 +83,7 @@ TEST_F(ConvertToolTest, AReportThatCannotBeWrittenFailsTheRun) {
   WriteFileBytes(source_ / "d.rtf", "d\r\n");
   ProgramOptions brokenOutput;
   brokenOutput.outputUnwritable = true;
-  const ProcessResult result =
-      RunProgram(Quoted(ProgramFolder() + "\\quorvel-convert.exe") + " " + Quoted(source_ / "d.rtf") + " " +
-                     Quoted(destination_.path()),
-                 brokenOutput);
+  const ProcessResult result = Run(Quoted(source_ / "d.rtf") + " " + Quoted(destination_.path()), brokenOutput);
   EXPECT_EQ(result.exitCode, 1u);
   EXPECT_NE(result.errors.find("標準出力に書き込めませんでした"), std::string::npos) << result.errors;
   EXPECT_EQ(ReadFileBytes(destination_ / "d.rtf"), "d\r\n");  // the conversion itself was done
@@ -140,9 +135,7 @@ TEST_F(ConvertToolTest, CtrlCRemovesThePartialCopyAndKeepsTheOldFile) {
     EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
   };
   const ProcessResult result =
-      RunProgram(Quoted(ProgramFolder() + "\\quorvel-convert.exe") + " --overwrite " + Quoted(source_ / "big.rtf") +
-                     " " + Quoted(destination_.path()),
-                 interrupted);
+      Run("--overwrite " + Quoted(source_ / "big.rtf") + " " + Quoted(destination_.path()), interrupted);
   SetConsoleCtrlHandler(nullptr, FALSE);
   EXPECT_TRUE(caughtInTheMiddle);
   EXPECT_EQ(result.exitCode, 130u) << result.errors;
