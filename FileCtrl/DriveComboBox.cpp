@@ -4,8 +4,10 @@
 #include <winnetwk.h>
 
 #include <cstring>
+#include <future>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 #include <utility>
 
@@ -42,16 +44,18 @@ char UpperLetter(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// SetErrorMode for a scope: the previous mode comes back however the scope is left.
+// The calling thread's error mode for a scope: the previous mode comes back
+// however the scope is left. Per thread, because drives are also read on a
+// worker thread while the main thread goes on.
 class ScopedErrorMode {
 public:
-  explicit ScopedErrorMode(UINT mode) : previous_(SetErrorMode(mode)) {}
-  ~ScopedErrorMode() { SetErrorMode(previous_); }
+  explicit ScopedErrorMode(DWORD mode) { SetThreadErrorMode(mode, &previous_); }
+  ~ScopedErrorMode() { SetThreadErrorMode(previous_, nullptr); }
   ScopedErrorMode(const ScopedErrorMode&) = delete;
   ScopedErrorMode& operator=(const ScopedErrorMode&) = delete;
 
 private:
-  UINT previous_;
+  DWORD previous_ = 0;
 };
 
 // Labels and network names take the case of the drive letter they follow. On
@@ -171,6 +175,8 @@ struct DriveReading {
 };
 int gSharedReadingDepth = 0;
 std::optional<DriveReading> gSharedReading;
+// The reading the outermost SharedDriveReading started in the background.
+std::future<DriveReading> gPendingReading;
 
 std::vector<DriveItem> ReadDriveItems(DWORD drives, TTextCase textCase) {
   std::vector<DriveItem> items;
@@ -203,11 +209,26 @@ std::vector<DriveItem> ReadDriveItems(DWORD drives, TTextCase textCase) {
 }  // namespace
 
 SharedDriveReading::SharedDriveReading() {
-  ++gSharedReadingDepth;
+  if (gSharedReadingDepth++ > 0) return;
+  // Asking every drive for its label takes a round trip to the system per
+  // drive; on a worker thread that time passes while the caller goes on
+  // making its windows. The boxes take the reading when they fill, and read
+  // again themselves if the drives or the letter case differ by then.
+  try {
+    gPendingReading = std::async(std::launch::async, [] {
+      const DWORD drives = GetLogicalDrives();
+      return DriveReading{drives, tcLowerCase, ReadDriveItems(drives, tcLowerCase)};
+    });
+  } catch (const std::system_error&) {
+    // No thread to be had: the first box to fill reads the drives itself.
+  }
 }
 
 SharedDriveReading::~SharedDriveReading() {
-  if (--gSharedReadingDepth == 0) gSharedReading.reset();
+  if (--gSharedReadingDepth > 0) return;
+  if (gPendingReading.valid()) gPendingReading.wait();  // the worker finishes before its results go
+  gPendingReading = {};
+  gSharedReading.reset();
 }
 
 void TDriveComboBox::FillItems() {
@@ -219,6 +240,7 @@ void TDriveComboBox::FillItems() {
   std::vector<DriveItem> read;
   const std::vector<DriveItem>* items = &read;
   if (gSharedReadingDepth > 0) {
+    if (gPendingReading.valid()) gSharedReading = gPendingReading.get();
     if (!gSharedReading || gSharedReading->drives != drives || gSharedReading->textCase != textCase_)
       gSharedReading = DriveReading{drives, textCase_, ReadDriveItems(drives, textCase_)};
     items = &gSharedReading->items;

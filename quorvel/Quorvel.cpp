@@ -2,19 +2,22 @@
 // box from their layouts, and the message loop.
 #include <windows.h>
 
+#include <optional>
+
 #include "about/AboutForm.h"
 #include "app/Application.h"
 #include "main/MainForm.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // The drives are read in the background from here on, while the
+  // application's and the main window's windows are made; the main window's
+  // two drive boxes then fill from that one reading.
+  std::optional<SharedDriveReading> oneDriveReading(std::in_place);
   InitializeApplication();
   try {
     Application->SetTitle("Quorvel for Word97");
-    {
-      // The main window's two drive boxes are filled as its windows are made.
-      const SharedDriveReading oneDriveReading;
-      Application->CreateForm(Form1);
-    }
+    Application->CreateForm(Form1);
+    oneDriveReading.reset();
     Application->CreateForm(Form2);
     Application->Run();
   } catch (const Exception& error) {

@@ -294,6 +294,8 @@ TEST_F(DriveComboBox, ListsEveryDriveWithItsKindInLowerCase) {
       EXPECT_EQ(imageKind(*shared, i), imageKind(*combo, i)) << combo->ItemText(i);
     }
   }
+  // The shared reading is made in lower case: a box in upper case reads its own.
+  EXPECT_EQ(DriveText(*MakeCombo(tcUpperCase), 'k'), std::string("K: [ABCアツ表示Ｚｚ]"));
 }
 
 TEST_F(DriveComboBox, ListsEveryDriveWithItsKindInUpperCase) {
@@ -364,19 +366,24 @@ TEST_F(DriveComboBox, NetworkDriveShowsItsRemoteNameElseItsLabel) {
 }
 
 TEST_F(DriveComboBox, ErrorModeIsPutBackAfterAskingForALabel) {
-  const UINT saved = SetErrorMode(SEM_NOOPENFILEERRORBOX);
-  const UINT mode = GetErrorMode();
-  ASSERT_NE(mode & SEM_NOOPENFILEERRORBOX, 0u);
-  ASSERT_EQ(mode & SEM_FAILCRITICALERRORS, 0u);
+  // The mode is switched for the asking thread only (drives are also read on
+  // a worker thread), and comes back as it was.
+  DWORD saved = 0;
+  ASSERT_TRUE(SetThreadErrorMode(SEM_NOOPENFILEERRORBOX, &saved));
+  const UINT processMode = GetErrorMode();
+  const auto expectModesAsBefore = [&](char letter) {
+    EXPECT_EQ(GetThreadErrorMode(), static_cast<DWORD>(SEM_NOOPENFILEERRORBOX)) << letter;
+    EXPECT_EQ(GetErrorMode(), processMode) << letter;
+  };
   for (char letter : {'k', 'g', 'm', 'q', 'a'}) {
     VolumeLabelText(letter);
-    EXPECT_EQ(GetErrorMode(), mode) << letter;
+    expectModesAsBefore(letter);
     NetworkDriveText(letter);
-    EXPECT_EQ(GetErrorMode(), mode) << letter;
+    expectModesAsBefore(letter);
   }
   NetworkDriveText('n');
-  EXPECT_EQ(GetErrorMode(), mode);
-  SetErrorMode(saved);
+  expectModesAsBefore('n');
+  SetThreadErrorMode(saved, nullptr);
 }
 
 // ---- The current drive ----
