@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/LayoutDecoder.h"
+#include "stream/LayoutDecoder.h"
+#include "stream/LayoutEncoder.h"
 #include "app/LayoutReader.h"
 #include "framework/StdCtrls.h"
 #include "runtime/Exceptions.h"

@@ -9,7 +9,7 @@
 
 #include "app/Application.h"
 #include "app/Forms.h"
-#include "app/LayoutDecoder.h"
+#include "stream/LayoutDecoder.h"
 #include "runtime/ResourceStrings.h"
 
 namespace {

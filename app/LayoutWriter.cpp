@@ -4,7 +4,8 @@
 #include <set>
 #include <string>
 
-#include "app/LayoutDecoder.h"
+#include "stream/LayoutDecoder.h"
+#include "stream/LayoutEncoder.h"
 #include "framework/Control.h"
 #include "framework/Properties.h"
 

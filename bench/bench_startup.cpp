@@ -41,11 +41,11 @@
 #include <string>
 #include <vector>
 
+#include "main/SettingsKey.h"
 #include "runtime/UniqueHandle.h"
 
 namespace {
 
-constexpr char kSettingsKey[] = "Software\\Brenwick\\Quorvel";
 constexpr DWORD kPatienceMs = 30000;
 
 double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
@@ -130,7 +130,7 @@ private:
 bool WriteReturningUserSettings(const std::string& folder) {
   RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
   UniqueRegKey key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kSettingsKey) + "\\Base").c_str(), 0, nullptr, 0,
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kSettingsKey) + "\\" + kSettingsSection).c_str(), 0, nullptr, 0,
                       KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
     return false;
   const std::pair<const char*, std::string> values[] = {

@@ -22,8 +22,6 @@ constexpr int kLineBufferSize = 4096;
 constexpr size_t kStreamBufferSize = 32 * 1024;
 // Line pieces are filtered and written together once they come to this much.
 constexpr size_t kGatheredSize = 16 * 1024;
-constexpr char kOverwriteQuestion[] = "変換先に同名ファイルが存在します。\n上書きしてもよろしいでしょうか。";
-constexpr char kOverwriteCaption[] = "確認";
 
 // A message in the program's style: what went wrong, the file, and why.
 std::string FailureText(const char* what, const std::string& path, const std::string& reason) {
@@ -247,23 +245,6 @@ std::string PutInPlace(const std::string& temporary, const std::string& destinat
   return FailureText("変換先ファイルを作成できませんでした。", destination, SystemErrorText(error));
 }
 
-class MessageBoxDialogs : public ConversionDialogs {
-public:
-  explicit MessageBoxDialogs(HWND owner) : owner_(owner) {}
-  bool ConfirmOverwrite(const std::string&) override {
-    // Only a real answer counts: a question that could not be shown does not
-    // allow an existing file to be replaced.
-    const int answer = MessageBoxA(owner_, kOverwriteQuestion, kOverwriteCaption, MB_OKCANCEL);
-    return answer != IDCANCEL && answer != 0;
-  }
-  void ShowFailure(const std::string& message) override {
-    MessageBoxA(owner_, message.c_str(), kApplicationTitle, MB_OK | MB_ICONSTOP);
-  }
-
-private:
-  HWND owner_;  // not owned
-};
-
 }  // namespace
 
 std::string DestinationPathFor(std::string_view sourcePath, std::string_view destinationFolder,
@@ -413,10 +394,4 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
   result.outcome = ConversionOutcome::kConverted;
   result.groupsRemoved = filter.groupsRemoved();
   return result;
-}
-
-void Convert(const std::string& sourcePath, const std::string& destinationFolder, bool appendSuffix,
-             const std::string& suffix, HWND owner) {
-  MessageBoxDialogs dialogs(owner);
-  ConvertDocument(ConversionRequest{sourcePath, destinationFolder, appendSuffix, suffix}, dialogs);
 }

@@ -6,12 +6,6 @@
 #include <string>
 #include <string_view>
 
-struct HWND__;
-typedef HWND__* HWND;
-
-// The caption of the program's own message boxes.
-inline constexpr char kApplicationTitle[] = "Quorvel for Word97";
-
 struct ConversionRequest {
   std::string sourcePath{};      // full path of the source file; empty: nothing selected
   std::string destinationFolder{}; // a drive root keeps its backslash (D:\)
@@ -52,8 +46,3 @@ std::string DestinationPathFor(std::string_view sourcePath, std::string_view des
 // A new destination never replaces a file that appeared meanwhile; a replaced
 // one keeps its attributes, security and creation time.
 ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDialogs& dialogs);
-
-// The Convert button's command: the overwrite question and failures are shown
-// in message boxes owned by `owner`; success is silent.
-void Convert(const std::string& sourcePath, const std::string& destinationFolder, bool appendSuffix,
-             const std::string& suffix, HWND owner);

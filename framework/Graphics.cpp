@@ -1,8 +1,6 @@
 // Colours, fonts, brushes, pens, the canvas and bitmaps over GDI.
 #include "framework/Graphics.h"
 
-#include "app/LayoutDecoder.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +11,8 @@
 #include "runtime/MbcsText.h"
 #include "runtime/ResourceStrings.h"
 #include "runtime/SystemErrorText.h"
+#include "stream/LayoutDecoder.h"
+#include "stream/LayoutEncoder.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 // TStringList over a vector of items, compared with CompareStringA in the user's locale.
 #include "framework/StringList.h"
 
-#include "app/LayoutDecoder.h"
-
 #include <windows.h>
 
 #include <algorithm>
 
 #include "runtime/Exceptions.h"
 #include "runtime/ResourceStrings.h"
+#include "stream/LayoutDecoder.h"
+#include "stream/LayoutEncoder.h"
 
 const ClassInfo TStringList::kClassInfo{"TStringList", &TPersistent::kClassInfo};
 

@@ -4,14 +4,14 @@
 #include "Registry/Registry.h"
 #include "about/AboutForm.h"
 #include "app/Application.h"
-#include "convert/Conversion.h"
+#include "main/ConvertCommand.h"
+#include "main/ProgramTitle.h"
+#include "main/SettingsKey.h"
 
 TForm1* Form1 = nullptr;
 
 namespace {
 
-constexpr char kSettingsKey[] = "Software\\Brenwick\\Quorvel";
-constexpr char kSection[] = "Base";
 constexpr char kSettingsLost[] = "設定を保存できませんでした。今回の設定は失われます。";
 
 // Runs one restoring step; a failure is shown and the next steps still run,
@@ -32,7 +32,7 @@ void ShowSettingsLost(const Exception& error, HWND owner) {
   const std::string text = error.Message() + ".\n" + kSettingsLost;
   // With the taskbar entry disabled too, no second close can start while the box is up.
   const TaskWindowsDisabler others(owner);
-  MessageBoxA(owner, text.c_str(), kApplicationTitle, MB_OK | MB_ICONSTOP);
+  MessageBoxA(owner, text.c_str(), kProgramTitle, MB_OK | MB_ICONSTOP);
 }
 
 const PublishedMethod kForm1Methods[] = {
@@ -72,10 +72,10 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
 
 void TForm1::FormShow(TPersistent*) {
   TRegIniFile settings(kSettingsKey);
-  Restore([&] { FileListBox1->SetSelectedFileProperty(settings.ReadText(kSection, "SourceFile", "")); });
-  Restore([&] { DirectoryListBox2->SetCurrentFolder(settings.ReadText(kSection, "DestDir", "")); });
-  Restore([&] { Edit1->SetText(settings.ReadText(kSection, "TextPlus", "")); });
-  Restore([&] { CheckBox1->SetChecked(settings.ReadFlag(kSection, "IsTextPlus", false)); });
+  Restore([&] { FileListBox1->SetSelectedFileProperty(settings.ReadText(kSettingsSection, "SourceFile", "")); });
+  Restore([&] { DirectoryListBox2->SetCurrentFolder(settings.ReadText(kSettingsSection, "DestDir", "")); });
+  Restore([&] { Edit1->SetText(settings.ReadText(kSettingsSection, "TextPlus", "")); });
+  Restore([&] { CheckBox1->SetChecked(settings.ReadFlag(kSettingsSection, "IsTextPlus", false)); });
 }
 
 void TForm1::FormClose(TPersistent*, TCloseAction&) {
@@ -84,10 +84,10 @@ void TForm1::FormClose(TPersistent*, TCloseAction&) {
   // ended at all while the settings cannot be stored.
   try {
     TRegIniFile settings(kSettingsKey);
-    settings.WriteText(kSection, "SourceFile", FileListBox1->SelectedFile());
-    settings.WriteText(kSection, "DestDir", DirectoryListBox2->CurrentFolder());
-    settings.WriteText(kSection, "TextPlus", Edit1->Text());
-    settings.WriteFlag(kSection, "IsTextPlus", CheckBox1->Checked());
+    settings.WriteText(kSettingsSection, "SourceFile", FileListBox1->SelectedFile());
+    settings.WriteText(kSettingsSection, "DestDir", DirectoryListBox2->CurrentFolder());
+    settings.WriteText(kSettingsSection, "TextPlus", Edit1->Text());
+    settings.WriteFlag(kSettingsSection, "IsTextPlus", CheckBox1->Checked());
   } catch (const EAbort&) {
   } catch (const Exception& error) {
     ShowSettingsLost(error, Handle());

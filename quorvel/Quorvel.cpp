@@ -7,6 +7,7 @@
 #include "about/AboutForm.h"
 #include "app/Application.h"
 #include "main/MainForm.h"
+#include "main/ProgramTitle.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // The drives are read in the background from here on, while the
@@ -15,7 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::optional<SharedDriveReading> oneDriveReading(std::in_place);
   InitializeApplication();
   try {
-    Application->SetTitle("Quorvel for Word97");
+    Application->SetTitle(kProgramTitle);
     Application->CreateForm(Form1);
     oneDriveReading.reset();
     Application->CreateForm(Form2);

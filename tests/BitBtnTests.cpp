@@ -8,7 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "app/Application.h"
-#include "app/LayoutDecoder.h"
+#include "stream/LayoutDecoder.h"
+#include "stream/LayoutEncoder.h"
 #include "app/LayoutReader.h"
 #include "app/LayoutWriter.h"
 #include "runtime/Exceptions.h"

@@ -2,6 +2,7 @@
 // the overwrite question through a real message box, and the failures that
 // must never be silent or lose data.
 #include "convert/Conversion.h"
+#include "main/ConvertCommand.h"
 
 #include <windows.h>
 #include <sddl.h>

@@ -1,6 +1,7 @@
 // Byte-level reading of layout streams: every value kind, the integer sizes,
 // skipping, and refusal of short, corrupt and too deeply nested data.
-#include "app/LayoutDecoder.h"
+#include "stream/LayoutDecoder.h"
+#include "stream/LayoutEncoder.h"
 
 #include <gtest/gtest.h>
 

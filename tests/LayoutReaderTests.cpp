@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/LayoutDecoder.h"
+#include "stream/LayoutDecoder.h"
 #include "framework/StdCtrls.h"
 #include "framework/StringList.h"
 

@@ -792,5 +792,24 @@ end
                 self.assertIn(fragment, self.dump_error(data))
 
 
+class TypeTable(unittest.TestCase):
+    """The tool's value type bytes are the program's own (stream/LayoutValueType.h)."""
+
+    def test_same_bytes_as_the_program(self):
+        import importlib.util
+        import re
+        spec = importlib.util.spec_from_file_location("layoutc", TOOL)
+        tool = importlib.util.module_from_spec(spec)
+        spec.loader.exec_module(tool)
+        with open(os.path.join(SOURCE_DIR, "stream", "LayoutValueType.h"), encoding="utf-8") as header:
+            program = dict((name, int(value)) for name, value in re.findall(r"\bk(\w+) = (\d+),", header.read()))
+        self.assertEqual(len(program), 15)
+        tool_names = {"EndOfList": "END", "Identifier": "IDENT"}
+        for name, value in program.items():
+            tool_name = tool_names.get(name) or re.sub(r"(?<=[a-z0-9])(?=[A-Z])", "_", name).upper()
+            with self.subTest(name):
+                self.assertEqual(getattr(tool, tool_name), value)
+
+
 if __name__ == "__main__":
     unittest.main()

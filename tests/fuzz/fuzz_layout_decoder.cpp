@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "app/LayoutDecoder.h"
+#include "stream/LayoutDecoder.h"
 #include "runtime/Exceptions.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Byte-level reading of window layout streams.
-#include "app/LayoutDecoder.h"
+#include "stream/LayoutDecoder.h"
 
 #include <cmath>
 #include <cstring>
@@ -244,69 +244,4 @@ void LayoutDecoder::SkipValue() {
     default:
       throw EReadError(layout_messages::kInvalidStreamFormat);
   }
-}
-
-void LayoutEncoder::Append(const void* data, size_t size) {
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  bytes_.insert(bytes_.end(), bytes, bytes + size);
-}
-
-void LayoutEncoder::AppendUint32(uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void LayoutEncoder::WriteShortString(const std::string& text) {
-  const size_t length = text.size() < 255 ? text.size() : 255;
-  bytes_.push_back(static_cast<uint8_t>(length));
-  Append(text.data(), length);
-}
-
-void LayoutEncoder::WriteInteger(int32_t value) {
-  if (value >= -128 && value <= 127) {
-    bytes_.push_back(static_cast<uint8_t>(LayoutValueType::kInt8));
-    bytes_.push_back(static_cast<uint8_t>(value));
-  } else if (value >= -32768 && value <= 32767) {
-    bytes_.push_back(static_cast<uint8_t>(LayoutValueType::kInt16));
-    bytes_.push_back(static_cast<uint8_t>(value));
-    bytes_.push_back(static_cast<uint8_t>(value >> 8));
-  } else {
-    bytes_.push_back(static_cast<uint8_t>(LayoutValueType::kInt32));
-    AppendUint32(static_cast<uint32_t>(value));
-  }
-}
-
-void LayoutEncoder::WriteString(const std::string& text) {
-  if (text.size() <= 255) {
-    bytes_.push_back(static_cast<uint8_t>(LayoutValueType::kString));
-    WriteShortString(text);
-  } else {
-    bytes_.push_back(static_cast<uint8_t>(LayoutValueType::kLongString));
-    AppendUint32(static_cast<uint32_t>(text.size()));
-    Append(text.data(), text.size());
-  }
-}
-
-void LayoutEncoder::WriteIdentifier(const std::string& name) {
-  // false, true and nil have bytes of their own.
-  if (name == "False" || name == "false") return WriteBoolean(false);
-  if (name == "True" || name == "true") return WriteBoolean(true);
-  if (name == "nil") {
-    bytes_.push_back(static_cast<uint8_t>(LayoutValueType::kNil));
-    return;
-  }
-  bytes_.push_back(static_cast<uint8_t>(LayoutValueType::kIdentifier));
-  WriteShortString(name);
-}
-
-void LayoutEncoder::WriteSet(const std::vector<std::string>& names) {
-  bytes_.push_back(static_cast<uint8_t>(LayoutValueType::kSet));
-  for (const std::string& name : names)
-    if (!name.empty()) WriteShortString(name);
-  bytes_.push_back(0);
-}
-
-void LayoutEncoder::WriteBinary(const std::vector<uint8_t>& data) {
-  bytes_.push_back(static_cast<uint8_t>(LayoutValueType::kBinary));
-  AppendUint32(static_cast<uint32_t>(data.size()));
-  Append(data.data(), data.size());
 }

@@ -11,23 +11,8 @@
 #include <string>
 #include <vector>
 
-enum class LayoutValueType : uint8_t {
-  kEndOfList = 0,
-  kList = 1,
-  kInt8 = 2,
-  kInt16 = 3,
-  kInt32 = 4,
-  kExtended = 5,
-  kString = 6,
-  kIdentifier = 7,
-  kFalse = 8,
-  kTrue = 9,
-  kBinary = 10,
-  kSet = 11,
-  kLongString = 12,
-  kNil = 13,
-  kCollection = 14,
-};
+#include "stream/LayoutValueType.h"
+
 
 // The messages of layout reading.
 namespace layout_messages {
@@ -99,26 +84,3 @@ private:
 
 // Reads an 80-bit extended float from its ten bytes.
 double ExtendedToDouble(const uint8_t (&bytes)[10]);
-
-// Writing layout streams: the counterpart of LayoutDecoder, no platform calls.
-class LayoutEncoder {
-public:
-  void WriteSignature() { Append("TPF0", 4); }
-  void WriteShortString(const std::string& text);
-  void WriteEndOfList() { bytes_.push_back(0); }
-  // The smallest integer kind that holds the value.
-  void WriteInteger(int32_t value);
-  void WriteBoolean(bool value) { bytes_.push_back(value ? 9 : 8); }
-  // A string, as a long string when it needs more than 255 bytes.
-  void WriteString(const std::string& text);
-  void WriteIdentifier(const std::string& name);
-  void WriteSet(const std::vector<std::string>& names);
-  void WriteBinary(const std::vector<uint8_t>& data);
-  void WriteListStart() { bytes_.push_back(1); }
-  const std::vector<uint8_t>& Bytes() const { return bytes_; }
-
-private:
-  void Append(const void* data, size_t size);
-  void AppendUint32(uint32_t value);
-  std::vector<uint8_t> bytes_;
-};

@@ -1,0 +1,35 @@
+// The Convert button's command: the conversion with message boxes as its dialogs.
+#include "main/ConvertCommand.h"
+
+#include "convert/Conversion.h"
+#include "main/ProgramTitle.h"
+
+namespace {
+
+constexpr char kOverwriteQuestion[] = "変換先に同名ファイルが存在します。\n上書きしてもよろしいでしょうか。";
+constexpr char kOverwriteCaption[] = "確認";
+
+class MessageBoxDialogs : public ConversionDialogs {
+public:
+  explicit MessageBoxDialogs(HWND owner) : owner_(owner) {}
+  bool ConfirmOverwrite(const std::string&) override {
+    // Only a real answer counts: a question that could not be shown does not
+    // allow an existing file to be replaced.
+    const int answer = MessageBoxA(owner_, kOverwriteQuestion, kOverwriteCaption, MB_OKCANCEL);
+    return answer != IDCANCEL && answer != 0;
+  }
+  void ShowFailure(const std::string& message) override {
+    MessageBoxA(owner_, message.c_str(), kProgramTitle, MB_OK | MB_ICONSTOP);
+  }
+
+private:
+  HWND owner_;  // not owned
+};
+
+}  // namespace
+
+void Convert(const std::string& sourcePath, const std::string& destinationFolder, bool appendSuffix,
+             const std::string& suffix, HWND owner) {
+  MessageBoxDialogs dialogs(owner);
+  ConvertDocument(ConversionRequest{sourcePath, destinationFolder, appendSuffix, suffix}, dialogs);
+}
