@@ -104,12 +104,7 @@ void TDirectoryListBox::CreateWnd() {
 }
 
 void TDirectoryListBox::FillItems() {
-  struct Update {
-    TDirectoryListBox* list;
-    ~Update() { list->EndUpdate(); }
-  };
-  BeginUpdate();
-  Update resume{this};
+  const auto redraw = SuspendRedraw();
   ClearItems();
 
   const std::string drive = DrivePart(currentFolder_);

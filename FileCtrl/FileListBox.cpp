@@ -134,12 +134,7 @@ void TFileListBox::FillItems() {
   ChangeDirectory(currentFolder_);
   // Redrawing waits for the end of the fill: drawing each item as it is
   // placed costs far more than placing it.
-  struct Redraw {
-    TFileListBox* list;
-    ~Redraw() { list->EndUpdate(); }
-  };
-  BeginUpdate();
-  Redraw redraw{this};
+  const auto redraw = SuspendRedraw();
   ClearItems();
   CursorRestorer cursor;
   int lastPlace = 0;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "framework/Control.h"
+#include "runtime/ScopeExit.h"
 
 class TButton : public TWinControl {
 public:
@@ -88,6 +89,11 @@ public:
   // Item redrawing off and on again (WM_SETREDRAW).
   void BeginUpdate();
   void EndUpdate();
+  // Redrawing off until the returned guard goes; nested guards are counted.
+  [[nodiscard]] auto SuspendRedraw() {
+    BeginUpdate();
+    return ScopeExit([this] { EndUpdate(); });
+  }
 
   TCanvas& Canvas() { return *canvas_; }
 
