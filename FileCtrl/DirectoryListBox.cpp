@@ -28,12 +28,6 @@ const PropertyInfo kDirectoryListBoxProperties[] = {
     EventProperty<&TDirectoryListBox::OnChangeName, &TDirectoryListBox::SetOnChange>("OnChange"),
 };
 
-int CompareWithLocale(const std::string& a, const std::string& b, DWORD flags) {
-  return CompareStringA(LOCALE_USER_DEFAULT, flags, a.data(), static_cast<int>(a.size()), b.data(),
-                        static_cast<int>(b.size())) -
-         CSTR_EQUAL;
-}
-
 // The subfolders of a folder, sorted without regard to case; of names that
 // compare equal the first found stays.
 std::vector<std::string> ListSubfolders(const std::string& folder) {

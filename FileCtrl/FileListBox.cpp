@@ -287,8 +287,5 @@ void TFileListBox::FontChanged() {
 }
 
 bool TFileListBox::SameFileName(const std::string& a, const std::string& b) {
-  const std::string foldedA = LowerFileName(a);
-  const std::string foldedB = LowerFileName(b);
-  return CompareStringA(LOCALE_USER_DEFAULT, 0, foldedA.data(), static_cast<int>(foldedA.size()), foldedB.data(),
-                        static_cast<int>(foldedB.size())) == CSTR_EQUAL;
+  return CompareWithLocale(LowerFileName(a), LowerFileName(b), 0) == 0;
 }
