@@ -7,6 +7,7 @@
 
 #include "runtime/Exceptions.h"
 #include "runtime/ResourceStrings.h"
+#include "runtime/ScopeExit.h"
 
 namespace {
 
@@ -18,17 +19,17 @@ struct StockKind {
 
 // Per kind, in the order of TBitBtnKind.
 constexpr StockKind kStockKinds[] = {
-    {nullptr, 0, 0},              // bkCustom
-    {"BBOK", 61508, 1},           // bkOK
-    {"BBCANCEL", 61509, 2},       // bkCancel
-    {"BBHELP", 61512, 0},         // bkHelp
-    {"BBYES", 61510, 6},          // bkYes
-    {"BBNO", 61511, 7},           // bkNo
-    {"BBCLOSE", 61513, 0},        // bkClose
-    {"BBABORT", 61516, 3},        // bkAbort
-    {"BBRETRY", 61515, 4},        // bkRetry
-    {"BBIGNORE", 61514, 5},       // bkIgnore
-    {"BBALL", 61517, 8},          // bkAll
+    {nullptr, 0, 0},                           // bkCustom
+    {"BBOK", strings::kOkButton, 1},           // bkOK
+    {"BBCANCEL", strings::kCancelButton, 2},   // bkCancel
+    {"BBHELP", strings::kHelpButton, 0},       // bkHelp
+    {"BBYES", strings::kYesButton, 6},         // bkYes
+    {"BBNO", strings::kNoButton, 7},           // bkNo
+    {"BBCLOSE", strings::kCloseButton, 0},     // bkClose
+    {"BBABORT", strings::kAbortButton, 3},     // bkAbort
+    {"BBRETRY", strings::kRetryButton, 4},     // bkRetry
+    {"BBIGNORE", strings::kIgnoreButton, 5},   // bkIgnore
+    {"BBALL", strings::kAllButton, 8},         // bkAll
 };
 
 bool DefaultOf(TBitBtnKind kind) { return kind == bkOK || kind == bkYes; }
@@ -231,10 +232,7 @@ void TBitBtn::Click() {
 
 void TBitBtn::PaintFace(HDC dc, UINT itemState) {
   canvas_->SetHandle(dc);
-  struct Detach {
-    TCanvas& canvas;
-    ~Detach() { canvas.SetHandle(nullptr); }
-  } detach{*canvas_};
+  const ScopeExit detach([this] { canvas_->SetHandle(nullptr); });  // the DC is the draw request's
   const RECT client{0, 0, Width(), Height()};
   RECT r = client;
   const bool pressed = itemState & ODS_SELECTED;

@@ -36,8 +36,6 @@ public:
   TButtonStyle Style() const { return style_; }
   void SetStyle(TButtonStyle style);
   bool ActiveFrame() const { return activeFrame_; }
-  bool GlyphAssigned() const { return glyphAssigned_; }
-  TButtonGlyph& GlyphObject() { return *glyph_; }
 
   void ShowAsActive(bool active) override;
   void Click() override;

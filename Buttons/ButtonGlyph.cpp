@@ -3,96 +3,19 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
-#include "runtime/Exceptions.h"
-#include "runtime/ResourceStrings.h"
+#include "Buttons/WorkBitmap.h"
 
 namespace {
 
-constexpr int kMaxImageHeight = 32768;
 // The platform's palette-relative colour marker (PALETTERGB).
 constexpr TColor kPaletteRelative = 0x02000000;
-// Ternary raster operation DSPDxax: ((destination XOR pattern) AND source) XOR
-// destination, i.e. the pattern where the source is white, the destination elsewhere.
-constexpr DWORD kRopPatternWhereSourceWhite = 0x00E20746;
 constexpr UINT kCaptionFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 // Owned. A plain pointer rather than a smart one: no exit-time destructor may
 // take the cache away from a glyph object that outlives it.
 TGlyphCache* gGlyphCache = nullptr;
-
-[[noreturn]] void ThrowOutOfResources() {
-  throw EOutOfResources(LoadResString(strings::kOutOfSystemResources));
-}
-
-// A bitmap selected into a memory DC of its own, for the length of one image build.
-class WorkBitmap {
-public:
-  enum Kind { kScreenColours, kMonochrome };
-
-  // Screen-compatible bitmaps take system colours unrounded; monochrome ones
-  // hold the marks of the colour-matching blits.
-  WorkBitmap(int width, int height, Kind kind) {
-    if (kind == kMonochrome) {
-      bitmap_.reset(CreateBitmap(width, height, 1, 1, nullptr));
-    } else {
-      WindowDC screen = AcquireDC(nullptr);
-      if (screen) bitmap_.reset(CreateCompatibleBitmap(screen.get(), width, height));
-    }
-    dc_.reset(CreateCompatibleDC(nullptr));
-    if (!bitmap_ || !dc_) ThrowOutOfResources();
-    selection_ = SelectInto(dc_.get(), bitmap_.get());
-    if (!selection_) ThrowOutOfResources();
-  }
-  WorkBitmap(const WorkBitmap&) = delete;
-  WorkBitmap& operator=(const WorkBitmap&) = delete;
-
-  HDC dc() const { return dc_.get(); }
-  // The bitmap, out of its DC: the image list selects it into a DC of its own,
-  // and a bitmap can be selected into one DC only.
-  HBITMAP Unselected() {
-    selection_.reset();
-    return bitmap_.get();
-  }
-  // The bitmap, out of its DC, for the caller to keep.
-  UniqueBitmap TakeBitmap() {
-    selection_.reset();
-    return std::move(bitmap_);
-  }
-
-private:
-  // Declared in this order so that the selection is undone before the DC and the bitmap go.
-  UniqueBitmap bitmap_;
-  UniqueMemoryDC dc_;
-  ScopedSelectObject selection_;
-};
-
-// Sets to 1 exactly the pixels of the source rectangle whose colour is
-// `colour`, and to 0 all others: a colour-to-monochrome blit compares every
-// source pixel with the source DC's background colour.
-void MarkPixels(HDC mask, HDC source, int sourceX, int width, int height, COLORREF colour) {
-  const COLORREF previous = SetBkColor(source, colour);
-  BitBlt(mask, 0, 0, width, height, source, sourceX, 0, SRCCOPY);
-  SetBkColor(source, previous);
-}
-
-// Paints `colour` onto `target` at (x, y) wherever the mask holds 1 and leaves
-// the other pixels. With black text and a white background the mask arrives as
-// black for 0 and white for 1, which DSPDxax turns into "brush where white".
-void PaintMarkedPixels(HDC target, int x, int y, int width, int height, HDC mask, COLORREF colour) {
-  UniqueBrush brush(CreateSolidBrush(colour));
-  if (!brush) ThrowOutOfResources();
-  const COLORREF text = SetTextColor(target, kBlack);
-  const COLORREF background = SetBkColor(target, kWhite);
-  {
-    auto selection = SelectInto(target, brush.get());
-    BitBlt(target, x, y, width, height, mask, 0, 0, kRopPatternWhereSourceWhite);
-  }
-  SetTextColor(target, text);
-  SetBkColor(target, background);
-}
 
 // DrawTextA needs the canvas font in the DC. TCanvas selects it (and keeps the
 // guard that puts the DC's own font back) whenever it measures text, so
@@ -115,109 +38,6 @@ std::optional<TColor> StripTransparentColor(TBitmap& bitmap) {
 }
 
 }  // namespace
-
-// ---- TGlyphList ----
-
-TGlyphList::TGlyphList(int width, int height) : width_(width), height_(height) {
-  if (width < 1 || height < 1 || height > kMaxImageHeight)
-    throw EInvalidOperation(LoadResString(strings::kInvalidImageSize));
-}
-
-void TGlyphList::CreateHandle() {
-  UniqueImageList list(ImageList_Create(width_, height_, ILC_MASK | ILC_COLORDDB, 4, 4));
-  if (!list) throw EInvalidOperation(LoadResString(strings::kInvalidImageList));
-  WorkBitmap black(width_, height_, WorkBitmap::kScreenColours);
-  PatBlt(black.dc(), 0, 0, width_, height_, BLACKNESS);
-  black_ = black.TakeBitmap();
-  list_ = std::move(list);
-}
-
-bool TGlyphList::IsSlotUsed(int slot) const {
-  return slot >= 0 && static_cast<size_t>(slot) < usedSlots_.size() && usedSlots_[static_cast<size_t>(slot)];
-}
-
-int TGlyphList::ReserveSlot() {
-  const auto free = std::find(usedSlots_.begin(), usedSlots_.end(), false);
-  size_t slot = static_cast<size_t>(free - usedSlots_.begin());
-  if (slot >= usedSlots_.size()) {
-    if (!list_) CreateHandle();
-    // Black as image and as mask: a blank, fully opaque place holder that the caller replaces.
-    const int added = ImageList_Add(list_.get(), black_.get(), black_.get());
-    if (added < 0) ThrowOutOfResources();
-    slot = static_cast<size_t>(added);
-    if (slot + 1 > usedSlots_.size()) usedSlots_.resize(slot + 1, false);
-  }
-  usedSlots_[slot] = true;
-  return static_cast<int>(slot);
-}
-
-void TGlyphList::StoreImage(int slot, HBITMAP image, HBITMAP mask) {
-  if (!ImageList_Replace(list_.get(), slot, image, mask))
-    throw EInvalidOperation(LoadResString(strings::kCannotReplaceImage));
-}
-
-int TGlyphList::AddImage(HBITMAP image) {
-  const int slot = ReserveSlot();
-  try {
-    // The all-black mask makes every pixel opaque: the image is copied as it is when drawn.
-    StoreImage(slot, image, black_.get());
-  } catch (...) {
-    usedSlots_[static_cast<size_t>(slot)] = false;  // a failed store must not leave the slot taken for good
-    throw;
-  }
-  ++usedCount_;
-  return slot;
-}
-
-int TGlyphList::AddMaskedImage(HBITMAP image, TColor transparent) {
-  const int slot = ReserveSlot();
-  try {
-    UniqueMemoryDC imageDC(CreateCompatibleDC(nullptr));
-    if (!imageDC) ThrowOutOfResources();
-    WorkBitmap copy(width_, height_, WorkBitmap::kScreenColours);
-    {
-      auto selection = SelectInto(imageDC.get(), image);
-      BitBlt(copy.dc(), 0, 0, width_, height_, imageDC.get(), 0, 0, SRCCOPY);
-    }
-    WorkBitmap mask(width_, height_, WorkBitmap::kMonochrome);
-    MarkPixels(mask.dc(), copy.dc(), 0, width_, height_, ColorToRGB(transparent));
-    // ILD_TRANSPARENT ANDs the mask into the target and ORs the image over it,
-    // so a see-through pixel of the image must be black to add nothing.
-    // ImageList_Replace does not promise to clear them (Wine's happens to), so
-    // we do, on a copy: the caller's bitmap stays as it was.
-    PaintMarkedPixels(copy.dc(), 0, 0, width_, height_, mask.dc(), kBlack);
-    StoreImage(slot, copy.Unselected(), mask.Unselected());
-  } catch (...) {
-    usedSlots_[static_cast<size_t>(slot)] = false;
-    throw;
-  }
-  ++usedCount_;
-  return slot;
-}
-
-void TGlyphList::ReleaseSlot(int slot) {
-  if (!IsSlotUsed(slot)) return;
-  usedSlots_[static_cast<size_t>(slot)] = false;
-  --usedCount_;
-}
-
-// ---- TGlyphCache ----
-
-TGlyphList* TGlyphCache::ListForSize(int width, int height) {
-  for (auto list = lists_.rbegin(); list != lists_.rend(); ++list)
-    if ((*list)->Width() == width && (*list)->Height() == height) return list->get();
-  // Made before it is appended, so that a size the list refuses leaves nothing behind.
-  auto list = std::make_unique<TGlyphList>(width, height);
-  lists_.push_back(std::move(list));
-  return lists_.back().get();
-}
-
-void TGlyphCache::ReturnList(TGlyphList* list) {
-  if (!list || list->UsedCount() != 0) return;
-  const auto found =
-      std::find_if(lists_.begin(), lists_.end(), [list](const auto& held) { return held.get() == list; });
-  if (found != lists_.end()) lists_.erase(found);
-}
 
 TGlyphCache* GlyphCache() { return gGlyphCache; }
 
@@ -335,20 +155,20 @@ int TButtonGlyph::BuildStateImage(TGlyphState state) {
       } else {
         // The marks are always taken from the untouched source, so that a
         // colour painted in one step is never caught by the next.
-        struct Repaint {
+        struct Recolouring {
           COLORREF from, to;
         };
-        std::vector<Repaint> repaints;
+        std::vector<Recolouring> recolourings;
         if (state == gsDisabled) {
-          repaints = {{ColorToRGB(clWhite), ColorToRGB(clBtnHighlight)},
-                      {ColorToRGB(clGray), ColorToRGB(clBtnShadow)},
-                      {transparent, face}};
+          recolourings = {{ColorToRGB(clWhite), ColorToRGB(clBtnHighlight)},
+                          {ColorToRGB(clGray), ColorToRGB(clBtnShadow)},
+                          {transparent, face}};
         } else {
-          repaints = {{transparent, face}};
+          recolourings = {{transparent, face}};
         }
-        for (const Repaint& repaint : repaints) {
-          MarkPixels(marks.dc(), source, sourceX, width, height, repaint.from);
-          PaintMarkedPixels(scratch.dc(), 0, 0, width, height, marks.dc(), repaint.to);
+        for (const Recolouring& recolouring : recolourings) {
+          MarkPixels(marks.dc(), source, sourceX, width, height, recolouring.from);
+          PaintMarkedPixels(scratch.dc(), 0, 0, width, height, marks.dc(), recolouring.to);
         }
         slot = glyphList_->AddImage(scratch.Unselected());
       }

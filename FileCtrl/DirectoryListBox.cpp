@@ -1,14 +1,18 @@
 // The directory list box: the folders from the drive's root down to the
 // current folder, then the current folder's subfolders.
+#include "FileCtrl/DirectoryListBox.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <string_view>
 #include <vector>
 
-#include "FileCtrl/FileCtrl.h"
+#include "FileCtrl/DriveComboBox.h"
 #include "FileCtrl/FileCtrlHelpers.h"
+#include "FileCtrl/FileListBox.h"
 #include "runtime/MbcsText.h"
+#include "runtime/ScopeExit.h"
 #include "runtime/UniqueHandle.h"
 
 namespace {
@@ -23,12 +27,6 @@ const PropertyInfo kDirectoryListBoxProperties[] = {
     ComponentProperty<&TDirectoryListBox::DirLabel, &TDirectoryListBox::SetDirLabel>("DirLabel", TLabel::kClassInfo),
     EventProperty<&TDirectoryListBox::OnChangeName, &TDirectoryListBox::SetOnChange>("OnChange"),
 };
-
-int CompareWithLocale(const std::string& a, const std::string& b, DWORD flags) {
-  return CompareStringA(LOCALE_USER_DEFAULT, flags, a.data(), static_cast<int>(a.size()), b.data(),
-                        static_cast<int>(b.size())) -
-         CSTR_EQUAL;
-}
 
 // The subfolders of a folder, sorted without regard to case; of names that
 // compare equal the first found stays.
@@ -75,7 +73,7 @@ TDirectoryListBox::TDirectoryListBox(TComponent* owner) : TCustomListBox(owner) 
 
 TDirectoryListBox::~TDirectoryListBox() {
   DestroyHandle();
-  if (fileList_) fileList_->linkedDirList_ = nullptr;
+  if (fileList_) fileList_->LinkDirList(nullptr);
 }
 
 void TDirectoryListBox::LoadFolderImages() {
@@ -198,17 +196,11 @@ void TDirectoryListBox::SetCurrentFolder(const std::string& value) {
   if (CompareFolderNames(value, currentFolder_) == 0) return;
   const EnteredPath split = SplitEnteredPath(value);
   if (split.drive != CurrentDrive()) {
-    inFolderChange_ = true;
-    try {
-      if (linkedDriveCombo_)
-        linkedDriveCombo_->SetCurrentDrive(split.drive);
-      else
-        SetCurrentDrive(split.drive);
-    } catch (...) {
-      inFolderChange_ = false;
-      throw;
-    }
-    inFolderChange_ = false;
+    const ScopedAssign changing(inFolderChange_, true);
+    if (linkedDriveCombo_)
+      linkedDriveCombo_->SetCurrentDrive(split.drive);
+    else
+      SetCurrentDrive(split.drive);
   }
   // The folder part runs from the root of its drive; with the drive in front
   // the move lands on this list's drive even when the process's current
@@ -227,8 +219,7 @@ void TDirectoryListBox::MoveToFolder(const std::string& folder) {
 }
 
 void TDirectoryListBox::SetCurrentDrive(char drive) {
-  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-  if (upper(drive) == upper(CurrentDrive())) return;
+  if (UpperAsciiLetter(drive) == UpperAsciiLetter(CurrentDrive())) return;
   if (drive != 0) {
     ChangeToDrive(std::string(1, drive) + ":");
     currentFolder_ = CurrentDirectory();
@@ -252,10 +243,10 @@ void TDirectoryListBox::UpdateDirLabel() {
 }
 
 void TDirectoryListBox::SetFileList(TFileListBox* list) {
-  if (fileList_) fileList_->linkedDirList_ = nullptr;
+  if (fileList_) fileList_->LinkDirList(nullptr);
   fileList_ = list;
   if (list) {
-    list->linkedDirList_ = this;
+    list->LinkDirList(this);
     list->FreeNotification(this);
   }
 }

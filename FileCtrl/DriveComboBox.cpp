@@ -1,5 +1,7 @@
 // The drive combo box: one item per drive of the system, with an image for its
 // kind and its volume label or network name.
+#include "FileCtrl/DriveComboBox.h"
+
 #include <windows.h>
 #include <winnetwk.h>
 
@@ -11,9 +13,10 @@
 #include <vector>
 #include <utility>
 
-#include "FileCtrl/FileCtrl.h"
+#include "FileCtrl/DirectoryListBox.h"
 #include "FileCtrl/FileCtrlHelpers.h"
 #include "runtime/MbcsText.h"
+#include "runtime/ScopeExit.h"
 
 namespace {
 
@@ -39,48 +42,9 @@ const PropertyInfo kDriveComboBoxProperties[] = {
     EventProperty<&TDriveComboBox::OnChangeName, &TDriveComboBox::SetOnChange>("OnChange"),
 };
 
-// Drive letters only: the C library's toupper would follow a locale.
-char UpperLetter(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// The calling thread's error mode for a scope: the previous mode comes back
-// however the scope is left. Per thread, because drives are also read on a
-// worker thread while the main thread goes on.
-class ScopedErrorMode {
-public:
-  explicit ScopedErrorMode(DWORD mode) { SetThreadErrorMode(mode, &previous_); }
-  ~ScopedErrorMode() { SetThreadErrorMode(previous_, nullptr); }
-  ScopedErrorMode(const ScopedErrorMode&) = delete;
-  ScopedErrorMode& operator=(const ScopedErrorMode&) = delete;
-
-private:
-  DWORD previous_ = 0;
-};
-
-// Labels and network names take the case of the drive letter they follow. On
-// a double-byte code page only the ASCII letters change: the system's case
-// mapping would also touch trail bytes such as the 0x41 of "ア".
+// Labels and network names take the case of the drive letter they follow.
 std::string FoldToLetterCase(std::string text, char letter) {
-  const bool lower = letter >= 'a';
-  CPINFO info{};
-  if (GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1) {
-    for (size_t i = 0; i < text.size(); ++i) {
-      if (IsLeadByte(text[i]))
-        ++i;  // the trail byte stays as it is
-      else if (lower && text[i] >= 'A' && text[i] <= 'Z')
-        text[i] = static_cast<char>(text[i] - 'A' + 'a');
-      else if (!lower && text[i] >= 'a' && text[i] <= 'z')
-        text[i] = static_cast<char>(text[i] - 'a' + 'A');
-    }
-  } else if (!text.empty()) {
-    const DWORD length = static_cast<DWORD>(text.size());
-    if (lower)
-      CharLowerBuffA(text.data(), length);
-    else
-      CharUpperBuffA(text.data(), length);
-  }
-  return text;
+  return FoldLetterCase(std::move(text), letter >= 'a' ? LetterCase::kLower : LetterCase::kUpper);
 }
 
 }  // namespace
@@ -89,8 +53,11 @@ const ClassInfo TDriveComboBox::kClassInfo{"TDriveComboBox", &TCustomComboBox::k
                                            kDriveComboBoxProperties};
 
 std::string VolumeLabelText(char letter) {
-  // An empty drive would otherwise ask the user to insert a disk.
-  ScopedErrorMode quiet(SEM_FAILCRITICALERRORS);
+  // An empty drive would otherwise ask the user to insert a disk. Per thread,
+  // because drives are also read on a worker thread while the main thread goes on.
+  DWORD previousMode = 0;
+  SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previousMode);
+  const ScopeExit restoreMode([previousMode] { SetThreadErrorMode(previousMode, nullptr); });
   char label[kNameBufferSize] = {};
   const std::string root = std::string(1, letter) + ":\\";
   // A drive without a volume leaves the buffer empty, which shows as "[]".
@@ -99,7 +66,7 @@ std::string VolumeLabelText(char letter) {
 }
 
 std::string NetworkDriveText(char letter) {
-  const char local[] = {UpperLetter(letter), ':', '\0'};
+  const char local[] = {UpperAsciiLetter(letter), ':', '\0'};
   std::string remote(kNameBufferSize, '\0');
   DWORD length = kNameBufferSize;
   DWORD result = WNetGetConnectionA(local, remote.data(), &length);
@@ -185,7 +152,7 @@ std::vector<DriveItem> ReadDriveItems(DWORD drives, TTextCase textCase) {
     char letter = static_cast<char>('a' + i);
     const std::string root = std::string(1, letter) + ":\\";
     const UINT type = GetDriveTypeA(root.c_str());
-    if (textCase == tcUpperCase) letter = UpperLetter(letter);
+    if (textCase == tcUpperCase) letter = UpperAsciiLetter(letter);
     switch (type) {
       case DRIVE_REMOVABLE:
         // Not asked for its label: that would spin up (or wait for) the disk.
@@ -259,7 +226,7 @@ void TDriveComboBox::FillItems() {
 
 void TDriveComboBox::SetCurrentDrive(char drive) {
   const bool itemSelected = HandleAllocated() && ItemIndex() >= 0;
-  if (itemSelected && UpperLetter(drive) == UpperLetter(currentDrive_)) return;
+  if (itemSelected && UpperAsciiLetter(drive) == UpperAsciiLetter(currentDrive_)) return;
   ShowDrive(drive);
   if (dirList_) {
     try {
@@ -281,13 +248,13 @@ void TDriveComboBox::ShowDrive(char drive) {
     if (HandleAllocated()) SetItemIndex(-1);
     return;
   }
-  currentDrive_ = textCase_ == tcUpperCase ? UpperLetter(drive) : static_cast<char>(UpperLetter(drive) + 32);
+  currentDrive_ = textCase_ == tcUpperCase ? UpperAsciiLetter(drive) : static_cast<char>(UpperAsciiLetter(drive) + 32);
   if (!HandleAllocated()) return;
   // A drive without an item leaves the selection as it was.
   const int count = ItemCount();
   for (int i = 0; i < count; ++i) {
     const std::string text = ItemText(i);
-    if (text.size() >= 2 && UpperLetter(text[0]) == UpperLetter(currentDrive_) && text[1] == ':') {
+    if (text.size() >= 2 && UpperAsciiLetter(text[0]) == UpperAsciiLetter(currentDrive_) && text[1] == ':') {
       SetItemIndex(i);
       return;
     }
@@ -315,10 +282,10 @@ void TDriveComboBox::SetTextCase(TTextCase textCase) {
 }
 
 void TDriveComboBox::SetDirList(TDirectoryListBox* list) {
-  if (dirList_) dirList_->linkedDriveCombo_ = nullptr;
+  if (dirList_) dirList_->LinkDriveCombo(nullptr);
   dirList_ = list;
   if (list) {
-    list->linkedDriveCombo_ = this;
+    list->LinkDriveCombo(this);
     list->FreeNotification(this);
   }
 }

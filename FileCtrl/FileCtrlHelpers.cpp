@@ -5,10 +5,9 @@
 
 #include <cstdio>
 
-#include "FileCtrl/FileCtrl.h"
 #include "framework/Graphics.h"
 #include "runtime/Exceptions.h"
-#include "runtime/MbcsText.h"
+#include "runtime/ScopeExit.h"
 #include "runtime/UniqueHandle.h"
 
 std::string JoinWithSeparator(std::string_view folder, std::string_view name) {
@@ -39,24 +38,10 @@ int FontTextHeight(TFont& font) {
   return metrics.tmHeight;
 }
 
-std::string LowerAnsi(std::string_view text) {
-  std::string lowered(text);
-  if (!lowered.empty()) CharLowerBuffA(lowered.data(), static_cast<DWORD>(lowered.size()));
-  return lowered;
-}
-
-std::string LowerFileName(std::string_view name) {
-  CPINFO info{};
-  const bool doubleByte = GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1;
-  if (!doubleByte) return LowerAnsi(name);
-  std::string lowered(name);
-  for (size_t i = 0; i < lowered.size(); ++i) {
-    if (IsLeadByte(lowered[i]))
-      ++i;  // the trail byte is copied as it is
-    else if (lowered[i] >= 'A' && lowered[i] <= 'Z')
-      lowered[i] = static_cast<char>(lowered[i] - 'A' + 'a');
-  }
-  return lowered;
+int CompareWithLocale(std::string_view a, std::string_view b, unsigned long flags) {
+  return CompareStringA(LOCALE_USER_DEFAULT, flags, a.data(), static_cast<int>(a.size()), b.data(),
+                        static_cast<int>(b.size())) -
+         CSTR_EQUAL;
 }
 
 bool EndsWithChar(std::string_view text, char c) {
@@ -166,6 +151,10 @@ bool FileEntryExists(const std::string& name) {
 
 EnteredPath SplitEnteredPath(const std::string& text) {
   const std::string saved = CurrentDirectory();
+  // Put back however the split ends. A current directory removed or renamed
+  // since cannot be entered again; the split holds all the same, and every
+  // caller moves on from here.
+  const ScopeExit restore([&saved] { SetCurrentDirectoryA(saved.c_str()); });
   EnteredPath result;
   result.drive = saved.empty() ? 0 : saved[0];
   std::string folder = text;
@@ -181,42 +170,34 @@ EnteredPath SplitEnteredPath(const std::string& text) {
     result.drive = drivePart.size() >= 2 && drivePart[1] == ':' ? drivePart[0] : 0;
   }
 
-  try {
-    // The drive alone means the folder last current on it, which may have
-    // gone from the disk; a folder part from the root does not need it.
-    if (!drivePart.empty() && folder.empty())
-      ChangeToDrive(drivePart);
-    else if (!drivePart.empty() && folder[0] == '\\')
-      ChangeDirectory(drivePart + "\\");
-    else
-      ChangeDirectory(drivePart);
-    const size_t cut = LastOf(folder, "\\:");
-    std::string file = cut == std::string::npos ? folder : folder.substr(cut + 1);
-    if (folder.size() == file.size() + 1) {
-      folder = "\\";
-    } else if (folder.size() > file.size()) {
-      folder.resize(folder.size() - file.size() - 1);
-    } else {
-      const std::string current = CurrentDirectory();
-      folder = current.substr(DrivePart(current).size());
-      if (folder.empty()) folder = "\\";
-    }
-    if (!folder.empty()) ChangeDirectory(folder);
-    if (!file.empty() && file.find_first_of("*?") == std::string::npos && !FileEntryExists(file)) {
-      ChangeDirectory(file);  // the last part names a folder
-      folder = folder.size() == 1 ? "\\" + file : folder + "\\" + file;
-      file.clear();
-    }
-    if (result.drive == 0) folder = drivePart + folder;
-    result.folder = folder;
-    result.file = file;
-  } catch (...) {
-    SetCurrentDirectoryA(saved.c_str());
-    throw;
+  // The drive alone means the folder last current on it, which may have
+  // gone from the disk; a folder part from the root does not need it.
+  if (!drivePart.empty() && folder.empty())
+    ChangeToDrive(drivePart);
+  else if (!drivePart.empty() && folder[0] == '\\')
+    ChangeDirectory(drivePart + "\\");
+  else
+    ChangeDirectory(drivePart);
+  const size_t cut = LastOf(folder, "\\:");
+  std::string file = cut == std::string::npos ? folder : folder.substr(cut + 1);
+  if (folder.size() == file.size() + 1) {
+    folder = "\\";
+  } else if (folder.size() > file.size()) {
+    folder.resize(folder.size() - file.size() - 1);
+  } else {
+    const std::string current = CurrentDirectory();
+    folder = current.substr(DrivePart(current).size());
+    if (folder.empty()) folder = "\\";
   }
-  // A current directory removed or renamed since cannot be entered again;
-  // the split holds all the same, and every caller moves on from here.
-  SetCurrentDirectoryA(saved.c_str());
+  if (!folder.empty()) ChangeDirectory(folder);
+  if (!file.empty() && file.find_first_of("*?") == std::string::npos && !FileEntryExists(file)) {
+    ChangeDirectory(file);  // the last part names a folder
+    folder = folder.size() == 1 ? "\\" + file : folder + "\\" + file;
+    file.clear();
+  }
+  if (result.drive == 0) folder = drivePart + folder;
+  result.folder = folder;
+  result.file = file;
   return result;
 }
 

@@ -1,11 +1,14 @@
 // Helpers shared by the drive combo box, the directory list box and the file
 // list box: double-byte aware path scanning, the current directory, the I/O
-// error, and text fitted to a width.
+// error, text fitted to a width, and the controls' images.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "runtime/MbcsText.h"
+
+class TBitmap;
 class TCanvas;
 class TFont;
 
@@ -15,11 +18,9 @@ std::string JoinWithSeparator(std::string_view folder, std::string_view name);
 int FolderDepth(std::string_view path);
 // The cell height of a font's text (GetTextMetricsA on a screen DC).
 int FontTextHeight(TFont& font);
-// File names folded for comparison: on a double-byte system only "A" to "Z"
-// are lowered and double-byte characters are copied; elsewhere CharLowerBuffA.
-std::string LowerFileName(std::string_view name);
-// The system's ANSI lower-casing (CharLowerBuffA).
-std::string LowerAnsi(std::string_view text);
+// CompareStringA in the user's default locale with those flags: below, equal
+// to or above 0 as a sorts before, with or after b.
+int CompareWithLocale(std::string_view a, std::string_view b, unsigned long flags);
 // True when the last character (double-byte aware) is `c`.
 bool EndsWithChar(std::string_view text, char c);
 // Offset of the first "\" that is a character of its own, or npos.
@@ -60,3 +61,10 @@ EnteredPath SplitEnteredPath(const std::string& text);
 std::string CutFirstFolder(std::string text);
 // The path shortened with "..." until its text fits `limit` pixels on `canvas`.
 std::string ShortenPathToWidth(const std::string& path, TCanvas& canvas, int limit);
+
+// Loads a bitmap resource of the program by name into `bitmap`; an image that
+// cannot be loaded leaves the bitmap as it is.
+void LoadResourceImage(TBitmap& bitmap, const char* name);
+// Draws an image at (x, y) with its lower-left pixel's colour painted in the
+// canvas's brush colour instead.
+void DrawTransparentImage(TCanvas& canvas, int x, int y, TBitmap& image);

@@ -1,12 +1,15 @@
 // The file list box: the entries of one folder that match a mask and a set of
 // attributes, with an optional glyph before each name.
+#include "FileCtrl/FileListBox.h"
+
 #include <windows.h>
 
 #include <string>
 
-#include "FileCtrl/FileCtrl.h"
+#include "FileCtrl/DirectoryListBox.h"
 #include "FileCtrl/FileCtrlHelpers.h"
 #include "runtime/Exceptions.h"
+#include "runtime/ScopeExit.h"
 #include "runtime/UniqueHandle.h"
 
 namespace {
@@ -71,19 +74,6 @@ bool FileWithDosTimeExists(const std::string& name) {
   return FileTimeToLocalFileTime(&found.ftLastWriteTime, &local) && FileTimeToDosDateTime(&local, &date, &time);
 }
 
-// Puts the screen cursor back as it was when the guard was made, also when a
-// fill stops on an error.
-class CursorRestorer {
-public:
-  CursorRestorer() : saved_(GetCursor()) {}
-  ~CursorRestorer() { SetCursor(saved_); }
-  CursorRestorer(const CursorRestorer&) = delete;
-  CursorRestorer& operator=(const CursorRestorer&) = delete;
-
-private:
-  HCURSOR saved_;  // not owned: shared system or class cursor
-};
-
 }  // namespace
 
 const ClassInfo TFileListBox::kClassInfo{"TFileListBox", &TCustomListBox::kClassInfo, CreateFileListBox,
@@ -136,7 +126,9 @@ void TFileListBox::FillItems() {
   // placed costs far more than placing it.
   const auto redraw = SuspendRedraw();
   ClearItems();
-  CursorRestorer cursor;
+  // The screen cursor comes back as it was, also when a fill stops on an
+  // error. Not owned: a shared system or class cursor.
+  const ScopeExit restoreCursor([saved = GetCursor()] { SetCursor(saved); });
   int lastPlace = 0;
 
   size_t start = 0;
@@ -295,8 +287,5 @@ void TFileListBox::FontChanged() {
 }
 
 bool TFileListBox::SameFileName(const std::string& a, const std::string& b) {
-  const std::string foldedA = LowerFileName(a);
-  const std::string foldedB = LowerFileName(b);
-  return CompareStringA(LOCALE_USER_DEFAULT, 0, foldedA.data(), static_cast<int>(foldedA.size()), foldedB.data(),
-                        static_cast<int>(foldedB.size())) == CSTR_EQUAL;
+  return CompareWithLocale(LowerFileName(a), LowerFileName(b), 0) == 0;
 }

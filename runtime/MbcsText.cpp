@@ -3,6 +3,32 @@
 
 #include <windows.h>
 
+#include <utility>
+
+namespace {
+
+char LowerAsciiLetter(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsDoubleByteCodePage() {
+  CPINFO info{};
+  return GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1;
+}
+
+// The system's ANSI case mapping of the whole text.
+std::string MapAnsiCase(std::string text, LetterCase letterCase) {
+  if (text.empty()) return text;
+  const DWORD length = static_cast<DWORD>(text.size());
+  if (letterCase == LetterCase::kLower)
+    CharLowerBuffA(text.data(), length);
+  else
+    CharUpperBuffA(text.data(), length);
+  return text;
+}
+
+}  // namespace
+
 bool IsLeadByte(char byte) {
   return IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
 }
@@ -27,4 +53,28 @@ std::string_view FileNamePart(std::string_view path) {
 std::string_view FolderPart(std::string_view path) {
   const size_t slash = LastBackslash(path);
   return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash);
+}
+
+char UpperAsciiLetter(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string FoldLetterCase(std::string text, LetterCase letterCase) {
+  if (!IsDoubleByteCodePage()) return MapAnsiCase(std::move(text), letterCase);
+  const bool lower = letterCase == LetterCase::kLower;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsLeadByte(text[i]))
+      ++i;  // the trail byte stays as it is
+    else
+      text[i] = lower ? LowerAsciiLetter(text[i]) : UpperAsciiLetter(text[i]);
+  }
+  return text;
+}
+
+std::string LowerFileName(std::string_view name) {
+  return FoldLetterCase(std::string(name), LetterCase::kLower);
+}
+
+std::string LowerAnsi(std::string_view text) {
+  return MapAnsiCase(std::string(text), LetterCase::kLower);
 }

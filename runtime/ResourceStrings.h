@@ -23,6 +23,16 @@ constexpr unsigned kInvalidImageSize = 61708;     // ｲﾒｰｼﾞｻｲｽﾞ
 constexpr unsigned kInvalidImageList = 61709;     // 不正なｲﾒｰｼﾞ ﾘｽﾄ
 constexpr unsigned kCannotReplaceImage = 61710;   // ｲﾒｰｼﾞの置き換えができません
 constexpr unsigned kOutOfSystemResources = 61711; // ｼｽﾃﾑ ﾘｿｰｽが足りません
+// The other stock button captions after kOkButton, fixed by the program's design.
+constexpr unsigned kCancelButton = 61509;         // ｷｬﾝｾﾙ
+constexpr unsigned kYesButton = 61510;            // はい(&Y)
+constexpr unsigned kNoButton = 61511;             // いいえ(&N)
+constexpr unsigned kHelpButton = 61512;           // ﾍﾙﾌﾟ(&H)
+constexpr unsigned kCloseButton = 61513;          // 閉じる(&C)
+constexpr unsigned kIgnoreButton = 61514;         // 無視(&I)
+constexpr unsigned kRetryButton = 61515;          // 再試行(&R)
+constexpr unsigned kAbortButton = 61516;          // 中止
+constexpr unsigned kAllButton = 61517;            // すべて(&A)
 }  // namespace strings
 
 // The string of that number from the program's string table; empty when missing.
