@@ -128,9 +128,7 @@ void TWinControl::RecreateWnd() {
   if (!handle_) return;
   // The window's own state (text, bounds) is kept in the control's fields.
   text_ = Text();
-  recreating_ = true;
   DestroyHandle();
-  recreating_ = false;
   HandleNeeded();
 }
 

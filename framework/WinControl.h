@@ -116,7 +116,6 @@ private:
 
   HWND handle_ = nullptr;            // owned: destroyed with the control
   WNDPROC systemProcedure_ = nullptr;  // a system control's own procedure, called by DefaultHandler
-  bool recreating_ = false;
   std::vector<TControl*> controls_;  // not owned: children, in order of joining
   std::vector<TWinControl*> tabList_;  // not owned: windowed children in tab order
   bool tabStop_ = false;
