@@ -9,21 +9,13 @@
 
 #include "runtime/MbcsText.h"
 #include "runtime/ResourceStrings.h"
+#include "runtime/ScopeExit.h"
 
 TApplication* Application = nullptr;
 
 namespace {
 
 constexpr char kApplicationWindowClass[] = "TApplication";
-
-BOOL CALLBACK DisableWindow(HWND window, LPARAM parameter) {
-  auto* context = reinterpret_cast<std::pair<HWND, std::vector<HWND>*>*>(parameter);
-  if (window != context->first && IsWindowVisible(window) && IsWindowEnabled(window)) {
-    context->second->push_back(window);
-    EnableWindow(window, FALSE);
-  }
-  return TRUE;
-}
 
 // The executable's name without folder, cut at its first period, from the OEM
 // code page, every character but the first in lower case.
@@ -84,19 +76,6 @@ const PropertyInfo kApplicationProperties[] = {
 const ClassInfo TApplication::kClassInfo{"TApplication", &TComponent::kClassInfo, nullptr, kApplicationProperties};
 const ClassInfo THintWindow::kClassInfo{"THintWindow", &TWinControl::kClassInfo};
 
-// ---- TaskWindowsDisabler ----
-
-TaskWindowsDisabler::TaskWindowsDisabler(HWND except) {
-  std::pair<HWND, std::vector<HWND>*> context{except, &disabled_};
-  EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&context));
-}
-
-void TaskWindowsDisabler::EnableAgain() {
-  for (HWND window : disabled_)
-    if (IsWindow(window)) EnableWindow(window, TRUE);
-  disabled_.clear();
-}
-
 void THintWindow::CreateParams(WindowParams& params) {
   TWinControl::CreateParams(params);
   params.style = WS_POPUP | WS_BORDER;
@@ -109,19 +88,17 @@ void THintWindow::CreateParams(WindowParams& params) {
 TApplication::TApplication(TComponent* owner) : TComponent(owner) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSEXA windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = WindowProcedure;
-  windowClass.hInstance = instance;
   windowClass.hIcon = LoadIconA(instance, "MAINICON");
   windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   windowClass.lpszClassName = kApplicationWindowClass;
-  RegisterClassExA(&windowClass);
+  RegisterReceiverClass(windowClass);
 
   title_ = TitleFromExecutable();
-  handle_ = CreateWindowExA(0, kApplicationWindowClass, title_.c_str(),
-                            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
-                            nullptr, instance, this);
+  // The window is linked to this object at WM_NCCREATE (WindowAttached sets handle_).
+  CreateWindowExA(0, kApplicationWindowClass, title_.c_str(),
+                  WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                  GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr,
+                  instance, static_cast<TWindowReceiver*>(this));
   if (handle_) {
     ShowWindow(handle_, SW_SHOWNORMAL);
     HMENU menu = GetSystemMenu(handle_, FALSE);
@@ -132,17 +109,16 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) {
   SetWindowExceptionHandler(ApplicationExceptionHandler);
   SetHelpHandler(ApplicationHelpHandler);
   hintWindow_ = new THintWindow(this);
+  SetFormHost(this);
 }
 
 TApplication::~TApplication() {
+  SetFormHost(nullptr);
   MarkDestroying();
   DestroyComponents();
   SetWindowExceptionHandler(nullptr);
-  if (handle_) {
-    HWND window = handle_;
-    handle_ = nullptr;
-    DestroyWindow(window);
-  }
+  // WindowDetached clears handle_ with the window's last message.
+  if (handle_) DestroyWindow(handle_);
 }
 
 std::string TApplication::Title() const {
@@ -164,17 +140,20 @@ void TApplication::FormCreated(TForm* form) {
   }
 }
 
+std::vector<TForm*> TApplication::Forms() const {
+  std::vector<TForm*> forms;
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* form = dynamic_cast<TForm*>(Component(i))) forms.push_back(form);
+  return forms;
+}
+
 void TApplication::Run() {
-  running_ = true;
+  const ScopedAssign running(running_, true);
   static bool exitProcedureRegistered = false;
   if (!exitProcedureRegistered) {
     exitProcedureRegistered = true;
     std::atexit(ApplicationExitProcedure);
   }
-  struct ClearRunning {
-    bool& running;
-    ~ClearRunning() { running = false; }
-  } clearRunning{running_};
   if (!mainForm_) return;
   if (showMainForm_) mainForm_->Show();
   do {
@@ -293,12 +272,8 @@ int TApplication::ShowMessageBox(const std::string& text, const std::string& cap
 }
 
 void TApplication::HelpContext(int context) {
-  if (onHelp_) {
-    onHelp_(context);
-    return;
-  }
-  // The program has no help file of its own; without one there is nothing to show.
-  if (!helpFile_.empty()) WinHelpA(handle_, helpFile_.c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context));
+  // The program has no help file: only a help hook shows anything.
+  if (onHelp_) onHelp_(context);
 }
 
 void TApplication::Minimize() {
@@ -332,36 +307,20 @@ void TApplication::Restore() {
     mainForm_->ActiveControl()->SetFocus();
 }
 
-LRESULT CALLBACK TApplication::WindowProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* application = reinterpret_cast<TApplication*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!application && msg == WM_NCCREATE) {
-    application = static_cast<TApplication*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(application));
-    application->handle_ = window;
-  }
-  if (!application || application->handle_ != window) return DefWindowProcA(window, msg, wParam, lParam);
-  try {
-    return application->WndProc(window, msg, wParam, lParam);
-  } catch (...) {
-    application->HandleException(application);
-    return 0;
-  }
-}
-
-LRESULT TApplication::WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
+void TApplication::WndProc(TMessage& message) {
+  switch (message.msg) {
     case WM_CLOSE:
       if (mainForm_) mainForm_->Close();
-      return 0;
+      return;
     case WM_SYSCOMMAND:
-      switch (wParam & 0xFFF0) {
+      switch (message.wParam & 0xFFF0) {
         case SC_MINIMIZE:
           Minimize();
-          return 0;
+          return;
         case SC_RESTORE:
           if (IsIconic(handle_)) {
             Restore();
-            return 0;
+            return;
           }
           break;
         default:
@@ -369,19 +328,17 @@ LRESULT TApplication::WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPara
       }
       break;
     case WM_QUERYENDSESSION:
-      return TRUE;
+      message.result = TRUE;
+      return;
     case WM_ENDSESSION:
       // Logging off or shutting down: the program ends now, through its exit
       // procedures, without closing the main form (its close handler does not run).
-      if (wParam) std::exit(0);
-      return 0;
-    case WM_NCDESTROY:
-      handle_ = nullptr;
-      break;
+      if (message.wParam) std::exit(0);
+      return;
     default:
       break;
   }
-  return DefWindowProcA(window, msg, wParam, lParam);
+  message.result = DefWindowProcA(handle_, message.msg, message.wParam, message.lParam);
 }
 
 void TApplication::Notification(TComponent* component, TOperation operation) {

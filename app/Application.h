@@ -9,23 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "app/FormHost.h"
 #include "app/Forms.h"
+#include "app/TaskWindowsDisabler.h"
 #include "framework/Component.h"
+#include "framework/WindowProcedure.h"
 #include "runtime/Exceptions.h"
-
-// Disables every visible, enabled top-level window of the thread (but one) and
-// enables exactly those again.
-class TaskWindowsDisabler {
-public:
-  explicit TaskWindowsDisabler(HWND except);
-  ~TaskWindowsDisabler() { EnableAgain(); }
-  TaskWindowsDisabler(const TaskWindowsDisabler&) = delete;
-  TaskWindowsDisabler& operator=(const TaskWindowsDisabler&) = delete;
-  void EnableAgain();
-
-private:
-  std::vector<HWND> disabled_;  // not owned
-};
 
 // The window that would show hints; no control of the program has a hint, so
 // it is never shown, but it lives from start-up to the end like the forms.
@@ -43,7 +32,9 @@ using TExceptionEvent = std::function<void(TPersistent* sender, const Exception&
 using TMessageEvent = std::function<void(MSG& message, bool& handled)>;
 using TIdleEvent = std::function<void(TPersistent* sender, bool& done)>;
 
-class TApplication : public TComponent {
+// The application window reports to the application object through the
+// framework's window procedure, as every control's window does.
+class TApplication : public TComponent, public TFormHost, private TWindowReceiver {
 public:
   static const ClassInfo kClassInfo;
   const ClassInfo& classInfo() const override { return kClassInfo; }
@@ -52,12 +43,13 @@ public:
   explicit TApplication(TComponent* owner);
   ~TApplication() override;
 
-  HWND Handle() const { return handle_; }
+  HWND Handle() const override { return handle_; }
   std::string Title() const;
   void SetTitle(const std::string& title);
 
-  TForm* MainForm() const { return mainForm_; }
-  void ClearMainForm() { mainForm_ = nullptr; }
+  TForm* MainForm() const override { return mainForm_; }
+  void ClearMainForm() override { mainForm_ = nullptr; }
+  std::vector<TForm*> Forms() const override;
   THintWindow* HintWindow() const { return hintWindow_; }
 
   // Creates a form owned by the application. The reference is set before the
@@ -79,16 +71,16 @@ public:
 
   // Shows the main form and handles messages until the application ends.
   void Run();
-  void Terminate();
-  bool Terminated() const { return terminated_; }
+  void Terminate() override;
+  bool Terminated() const override { return terminated_; }
   bool Running() const { return running_; }
   // Takes one message from the queue and handles it; idles when there is none.
-  void HandleMessage();
+  void HandleMessage() override;
   // Handles every message waiting, without idling.
   void ProcessMessages();
 
   // The error being handled now (call inside a catch): shown, unless silent.
-  void HandleException(TPersistent* sender);
+  void HandleException(TPersistent* sender) override;
   void ShowException(const Exception& error);
   // MessageBoxA owned by the application window, with the other windows
   // disabled while it is up.
@@ -98,29 +90,29 @@ public:
   void Restore();
 
   bool ShowMainForm() const { return showMainForm_; }
-  void SetShowMainForm(bool value) { showMainForm_ = value; }
   void SetOnException(TExceptionEvent handler) { onException_ = std::move(handler); }
   void SetOnMessage(TMessageEvent handler) { onMessage_ = std::move(handler); }
   void SetOnIdle(TIdleEvent handler) { onIdle_ = std::move(handler); }
-  // Help for a topic number: the help hook, or WinHelp with the help file.
+  // Help for a topic number: the help hook, when one is set.
   void HelpContext(int context);
   void SetOnHelp(std::function<void(int context)> handler) { onHelp_ = std::move(handler); }
-  const std::string& HelpFile() const { return helpFile_; }
-  void SetHelpFile(const std::string& file) { helpFile_ = file; }
 
 protected:
   void Notification(TComponent* component, TOperation operation) override;
 
 private:
-  static LRESULT CALLBACK WindowProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  // The application window's messages.
+  void WndProc(TMessage& message) override;
+  TPersistent* ErrorSender() override { return this; }
+  void WindowAttached(HWND window) override { handle_ = window; }
+  void WindowDetached(HWND) override { handle_ = nullptr; }
   void FormCreated(TForm* form);
   bool ProcessMessage(MSG& message);
   bool PreProcessKey(MSG& message);
   void Idle();
   void ShowSystemError(const char* className, const std::string& message);
 
-  HWND handle_ = nullptr;  // owned
+  HWND handle_ = nullptr;  // owned: the application window
   std::string title_;
   TForm* mainForm_ = nullptr;        // not owned: one of the components
   THintWindow* hintWindow_ = nullptr;  // not owned: one of the components
@@ -132,7 +124,6 @@ private:
   TMessageEvent onMessage_;
   TIdleEvent onIdle_;
   std::function<void(int)> onHelp_;
-  std::string helpFile_;
 };
 
 // The one application object; created by InitializeApplication().

@@ -5,14 +5,16 @@
 
 #include <vector>
 
-#include "app/Application.h"
-#include "stream/LayoutDecoder.h"
-#include "stream/LayoutEncoder.h"
+#include "app/FormHost.h"
 #include "app/LayoutReader.h"
-#include "framework/StdCtrls.h"
+#include "app/TaskWindowsDisabler.h"
+#include "framework/Button.h"
 #include "runtime/Exceptions.h"
 #include "runtime/ResourceStrings.h"
+#include "runtime/ScopeExit.h"
 #include "runtime/UniqueHandle.h"
+#include "stream/LayoutDecoder.h"
+#include "stream/LayoutEncoder.h"
 
 namespace {
 
@@ -48,7 +50,7 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
 
 TForm::~TForm() {
   ForgetLayoutReferences(*this);
-  if (Application && Application->MainForm() == this) Application->ClearMainForm();
+  if (TFormHost* host = FormHost(); host && host->MainForm() == this) host->ClearMainForm();
 }
 
 void TForm::ReadLayout() {
@@ -83,7 +85,7 @@ void TForm::CreateParams(WindowParams& params) {
   TWinControl::CreateParams(params);
   params.style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
   params.exStyle = 0;
-  params.parent = Application ? Application->Handle() : nullptr;  // the owner, not a parent
+  params.parent = FormHost() ? FormHost()->Handle() : nullptr;  // the owner, not a parent
   params.background = nullptr;
   params.classStyle = CS_DBLCLKS;
   switch (borderStyle_) {
@@ -226,11 +228,11 @@ void TForm::ApplyPosition() {
   if (positioned_) return;
   positioned_ = true;
   if (position_ == poScreenCenter || position_ == poDesktopCenter ||
-      ((position_ == poMainFormCenter || position_ == poOwnerFormCenter) && !Application)) {
+      ((position_ == poMainFormCenter || position_ == poOwnerFormCenter) && !FormHost())) {
     SetBounds((GetSystemMetrics(SM_CXSCREEN) - width_) / 2, (GetSystemMetrics(SM_CYSCREEN) - height_) / 2, width_,
               height_);
   } else if (position_ == poMainFormCenter || position_ == poOwnerFormCenter) {
-    TForm* center = Application->MainForm();
+    TForm* center = FormHost()->MainForm();
     if (center && center != this)
       SetBounds(center->Left() + (center->Width() - width_) / 2, center->Top() + (center->Height() - height_) / 2,
                 width_, height_);
@@ -276,9 +278,9 @@ void TForm::Close() {
                                                    : caHide;
   DoClose(action);
   if (action == caNone) return;
-  if (Application && Application->MainForm() == this) {
+  if (TFormHost* host = FormHost(); host && host->MainForm() == this) {
     // The main form stays on screen until the program's exit hides it.
-    Application->Terminate();
+    host->Terminate();
     return;
   }
   switch (action) {
@@ -320,7 +322,7 @@ void TForm::CloseModal() {
     }
   } catch (...) {
     modalResult_ = mrNone;
-    Application->HandleException(this);
+    FormHost()->HandleException(this);
   }
 }
 
@@ -337,27 +339,20 @@ TModalResult TForm::ShowModal() {
   TaskWindowsDisabler disabled(nullptr);
 
   // Whatever ends the loop, the other windows come back.
-  struct Restore {
-    TForm* form;
-    HWND activeBefore;
-    HCURSOR cursorBefore;
-    TaskWindowsDisabler& disabled;
-    ~Restore() {
-      SetCursor(cursorBefore);
-      disabled.EnableAgain();
-      const bool stillActive = !form->HandleAllocated() || GetActiveWindow() == form->Handle() ||
-                               GetActiveWindow() == nullptr;
-      if (stillActive && activeBefore && IsWindow(activeBefore)) SetActiveWindow(activeBefore);
-      form->modal_ = false;
-    }
-  } restore{this, activeBefore, cursorBefore, disabled};
+  const auto restore = ScopeExit([&] {
+    SetCursor(cursorBefore);
+    disabled.EnableAgain();
+    const bool stillActive = !HandleAllocated() || GetActiveWindow() == Handle() || GetActiveWindow() == nullptr;
+    if (stillActive && activeBefore && IsWindow(activeBefore)) SetActiveWindow(activeBefore);
+    modal_ = false;
+  });
 
   Show();
   SetActiveWindow(Handle());
   modalResult_ = mrNone;
   do {
-    Application->HandleMessage();
-    if (Application->Terminated())
+    FormHost()->HandleMessage();
+    if (FormHost()->Terminated())
       modalResult_ = mrCancel;
     else if (modalResult_ != mrNone)
       CloseModal();

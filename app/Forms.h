@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "framework/Control.h"
+#include "framework/WinControl.h"
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
@@ -50,7 +50,6 @@ public:
   void SetPixelsPerInch(int value) { pixelsPerInch_ = value; }
   // The font's line height the layout was made with (stored, not published).
   int TextHeight() const { return textHeight_; }
-  void SetTextHeight(int value) { textHeight_ = value; }
   bool ReadExtraProperty(std::string_view name, LayoutDecoder& decoder) override;
   void WriteExtraProperties(const std::string& prefix, LayoutEncoder& encoder) const override;
 

@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/Application.h"
+#include "app/FormHost.h"
 #include "app/Forms.h"
-#include "stream/LayoutDecoder.h"
+#include "runtime/Exceptions.h"
 #include "runtime/ResourceStrings.h"
+#include "stream/LayoutDecoder.h"
 
 namespace {
 
@@ -36,11 +37,9 @@ struct PendingReference {
 std::vector<PendingReference> gCrossFormReferences;
 
 TForm* FindForm(std::string_view name, const TForm* except = nullptr) {
-  if (!Application) return nullptr;
-  for (int i = 0; i < Application->ComponentCount(); ++i) {
-    auto* form = dynamic_cast<TForm*>(Application->Component(i));
-    if (form && form != except && SameText(form->Name(), name)) return form;
-  }
+  if (!FormHost()) return nullptr;
+  for (TForm* form : FormHost()->Forms())
+    if (form != except && SameText(form->Name(), name)) return form;
   return nullptr;
 }
 

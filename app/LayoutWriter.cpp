@@ -6,7 +6,7 @@
 
 #include "stream/LayoutDecoder.h"
 #include "stream/LayoutEncoder.h"
-#include "framework/Control.h"
+#include "framework/WinControl.h"
 #include "framework/Properties.h"
 
 namespace {

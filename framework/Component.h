@@ -75,6 +75,12 @@ private:
   bool destroying_ = false;
 };
 
+// The creation function of a class description: a new component of class T.
+template <class T>
+TComponent* CreateComponent(TComponent* owner) {
+  return new T(owner);
+}
+
 // ---- Class registry: layouts name the classes of the components they create ----
 
 void RegisterComponentClass(const ClassInfo& info);

@@ -88,16 +88,6 @@ const NamedConstant kCharsetNames[] = {
     {"OEM_CHARSET", OEM_CHARSET},
 };
 
-// The framework's cursor numbers: 0 is the window class's own cursor, the
-// negative ones are the system cursors.
-const NamedConstant kCursorNames[] = {
-    {"crDefault", 0},      {"crNone", -1},       {"crArrow", -2},     {"crCross", -3},     {"crIBeam", -4},
-    {"crSizeNESW", -6},    {"crSizeNS", -7},     {"crSizeNWSE", -8},  {"crSizeWE", -9},    {"crUpArrow", -10},
-    {"crHourGlass", -11},  {"crDrag", -12},      {"crNoDrop", -13},   {"crHSplit", -14},   {"crVSplit", -15},
-    {"crMultiDrag", -16},  {"crSQLWait", -17},   {"crNo", -18},       {"crAppStart", -19}, {"crHelp", -20},
-    {"crHandPoint", -21},  {"crSizeAll", -22},
-};
-
 struct ConstantTable {
   const char* typeName;
   std::span<const NamedConstant> constants;
@@ -105,7 +95,6 @@ struct ConstantTable {
 const ConstantTable kConstantTables[] = {
     {"TColor", kColorNames},
     {"TFontCharset", kCharsetNames},
-    {"TCursor", kCursorNames},
 };
 
 std::span<const NamedConstant> TableFor(std::string_view typeName) {

@@ -153,13 +153,6 @@ constexpr PropertyInfo CharsetProperty(const char* name, int64_t defaultValue) {
   return info;
 }
 
-template <auto Getter, auto Setter>
-constexpr PropertyInfo CursorProperty(const char* name, int64_t defaultValue) {
-  PropertyInfo info = NumberProperty<Getter, Setter>(name, PropertyType::kInteger, defaultValue);
-  info.integerType = "TCursor";
-  return info;
-}
-
 namespace property_detail {
 template <class Handler> struct MethodBinder;
 template <> struct MethodBinder<TNotifyEvent> {

@@ -15,7 +15,6 @@ public:
   virtual ~Exception() = default;
 
   const std::string& Message() const { return message_; }
-  void SetMessage(std::string message) { message_ = std::move(message); }
   virtual const ClassInfo& classInfo() const { return kClassInfo; }
   const char* ClassName() const { return classInfo().name; }
 

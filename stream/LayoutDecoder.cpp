@@ -166,10 +166,6 @@ void LayoutDecoder::ReadListStart() {
   if (ReadValueType() != LayoutValueType::kList) ThrowInvalidValue();
 }
 
-void LayoutDecoder::ReadCollectionStart() {
-  if (ReadValueType() != LayoutValueType::kCollection) ThrowInvalidValue();
-}
-
 void LayoutDecoder::EnterNested() {
   if (++depth_ > kMaxNesting) {
     --depth_;

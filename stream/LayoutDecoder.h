@@ -62,7 +62,6 @@ public:
   std::vector<std::string> ReadSet();
   std::vector<uint8_t> ReadBinary();
   void ReadListStart();            // a list's type byte
-  void ReadCollectionStart();      // a collection's type byte
 
   // Passes over one value of any kind.
   void SkipValue();

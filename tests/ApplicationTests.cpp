@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "framework/StdCtrls.h"
+#include "framework/ThreadWindows.h"
 #include "tests/support/MessageBoxWatcher.h"
 #include "tests/support/TestFiles.h"
 
@@ -177,6 +178,18 @@ TEST_F(ErrorDisplayTest, MessageBoxDisablesTheThreadsWindowsAndEnablesExactlyTho
   EXPECT_TRUE(IsWindowEnabled(Application->Handle()));
   EXPECT_FALSE(IsWindowEnabled(other.form->Handle()));
   EXPECT_EQ(GetActiveWindow(), activeBefore);
+}
+
+TEST(ThreadWindows, AnErrorStopsTheEnumerationAndArrivesAfterTheCall) {
+  FormFixture fixture;
+  fixture.form->HandleNeeded();  // with the application window, two windows of the thread
+  int visited = 0;
+  EXPECT_THROW(ForEachThreadWindow([&](HWND) {
+                 ++visited;
+                 throw std::runtime_error("stop");
+               }),
+               std::runtime_error);
+  EXPECT_EQ(visited, 1);
 }
 
 // ---- Modal forms ----

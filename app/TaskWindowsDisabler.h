@@ -1,0 +1,21 @@
+// Disabling the program's other windows while a modal window or a message box
+// is up.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+// Disables every visible, enabled top-level window of the thread (but one) and
+// enables exactly those again.
+class TaskWindowsDisabler {
+public:
+  explicit TaskWindowsDisabler(HWND except);
+  ~TaskWindowsDisabler() { EnableAgain(); }
+  TaskWindowsDisabler(const TaskWindowsDisabler&) = delete;
+  TaskWindowsDisabler& operator=(const TaskWindowsDisabler&) = delete;
+  void EnableAgain();
+
+private:
+  std::vector<HWND> disabled_;  // not owned
+};
