@@ -1,6 +1,7 @@
 // The registry-backed settings file.
 #include "Registry/Registry.h"
 
+#include <utility>
 #include <vector>
 
 #include "runtime/Exceptions.h"
@@ -11,11 +12,6 @@ namespace {
 [[noreturn]] void Raise(unsigned stringId, const std::string& name) {
   throw ERegistryException(Exception::Formatted(stringId, name.c_str()));
 }
-
-constexpr unsigned kInvalidType = 61626;
-constexpr unsigned kCreateFailed = 61627;
-constexpr unsigned kSetFailed = 61628;
-constexpr unsigned kGetFailed = 61629;
 
 }  // namespace
 
@@ -74,24 +70,24 @@ TRegistry::~TRegistry() {
 HKEY TRegistry::BaseFor(const std::string& path, std::string* relativePath, bool* absolute) const {
   *absolute = !path.empty() && path[0] == '\\';
   *relativePath = *absolute ? path.substr(1) : path;
-  return *absolute || !openHandle_ ? rootHandle_ : openHandle_;
+  return *absolute || !openHandle_ ? rootHandle_ : openHandle_.get();
 }
 
 bool TRegistry::OpenPath(const std::string& path, bool mayCreate) {
   std::string p;
   bool absolute;
-  HKEY base = BaseFor(path, &p, &absolute);
-  HKEY key = nullptr;
+  const HKEY base = BaseFor(path, &p, &absolute);
+  UniqueRegKey key;
   LONG result;
   if (mayCreate && !p.empty())
-    result = RegCreateKeyExA(base, p.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                             nullptr);
+    result = RegCreateKeyExA(base, p.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                             key.put(), nullptr);
   else
-    result = RegOpenKeyExA(base, p.c_str(), 0, KEY_ALL_ACCESS, &key);
+    result = RegOpenKeyExA(base, p.c_str(), 0, KEY_ALL_ACCESS, key.put());
   if (result != ERROR_SUCCESS) return false;
   if (openHandle_ && !absolute) p = openKeyPath_ + "\\" + p;
   CloseOpenKey();
-  openHandle_ = key;
+  openHandle_ = std::move(key);
   openKeyPath_ = p;
   return true;
 }
@@ -99,26 +95,25 @@ bool TRegistry::OpenPath(const std::string& path, bool mayCreate) {
 bool TRegistry::EnsureKey(const std::string& path) {
   std::string p;
   bool absolute;
-  HKEY base = BaseFor(path, &p, &absolute);
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(base, p.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+  const HKEY base = BaseFor(path, &p, &absolute);
+  UniqueRegKey key;  // closed again at once, whether created now or there before
+  if (RegCreateKeyExA(base, p.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.put(),
                       nullptr) != ERROR_SUCCESS)
-    Raise(kCreateFailed, path);
-  RegCloseKey(key);
+    Raise(strings::kRegCreateFailed, path);
   return true;
 }
 
-HKEY TRegistry::OpenSectionKey(const std::string& path) {
+UniqueRegKey TRegistry::OpenSectionKey(const std::string& path) {
   std::string p;
   bool absolute;
-  HKEY base = BaseFor(path, &p, &absolute);
-  HKEY key = nullptr;
-  return RegOpenKeyExA(base, p.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS ? key : nullptr;
+  const HKEY base = BaseFor(path, &p, &absolute);
+  UniqueRegKey key;
+  if (RegOpenKeyExA(base, p.c_str(), 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS) return {};
+  return key;
 }
 
 void TRegistry::CloseOpenKey() {
-  if (openHandle_) RegCloseKey(openHandle_);
-  openHandle_ = nullptr;
+  openHandle_.reset();
   openKeyPath_.clear();
 }
 
@@ -128,7 +123,7 @@ bool TRegistry::ValuePresent(const std::string& name) {
 
 long TRegistry::ValueSize(const std::string& name) {
   DWORD type = 0, size = 0;
-  if (RegQueryValueExA(openHandle_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return -1;
+  if (RegQueryValueExA(openHandle_.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return -1;
   return static_cast<long>(size);
 }
 
@@ -137,10 +132,10 @@ std::string TRegistry::ReadValueText(const std::string& name) {
   if (size <= 0) return {};
   std::vector<char> data(static_cast<size_t>(size));
   DWORD type = 0, read = static_cast<DWORD>(size);
-  if (RegQueryValueExA(openHandle_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &read) !=
+  if (RegQueryValueExA(openHandle_.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &read) !=
       ERROR_SUCCESS)
-    Raise(kGetFailed, name);
-  if (type != REG_SZ && type != REG_EXPAND_SZ) Raise(kInvalidType, name);
+    Raise(strings::kRegGetFailed, name);
+  if (type != REG_SZ && type != REG_EXPAND_SZ) Raise(strings::kRegInvalidType, name);
   std::string text(data.data(), read);
   const size_t zero = text.find('\0');
   if (zero != std::string::npos) text.resize(zero);
@@ -148,9 +143,9 @@ std::string TRegistry::ReadValueText(const std::string& name) {
 }
 
 void TRegistry::WriteValueText(const std::string& name, const std::string& value) {
-  if (RegSetValueExA(openHandle_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+  if (RegSetValueExA(openHandle_.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                      static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
-    Raise(kSetFailed, name);
+    Raise(strings::kRegSetFailed, name);
 }
 
 // ---- TRegIniFile ----
@@ -160,7 +155,7 @@ TRegIniFile::TRegIniFile(const std::string& keyPath) : keyPath_(keyPath) {
 }
 
 void TRegIniFile::RequireSettingsKey() {
-  if (!openHandle_) Raise(kCreateFailed, keyPath_);
+  if (!openHandle_) Raise(strings::kRegCreateFailed, keyPath_);
 }
 
 std::string TRegIniFile::ReadText(const std::string& section, const std::string& name,
@@ -183,6 +178,7 @@ int TRegIniFile::ReadNumber(const std::string& section, const std::string& name,
   InSection(section, [&] {
     if (!ValuePresent(name)) return;
     std::string text = ReadValueText(name);
+    // A leading "0x" or "0X" is read as "$" (ParseSettingsInteger takes either).
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.replace(0, 2, "$");
     int parsed = 0;
     if (ParseSettingsInteger(text, &parsed)) result = parsed;

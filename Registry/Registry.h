@@ -6,6 +6,10 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+
+#include "runtime/ScopeExit.h"
+#include "runtime/UniqueHandle.h"
 
 class TRegistry {
 public:
@@ -14,15 +18,14 @@ public:
   TRegistry(const TRegistry&) = delete;
   TRegistry& operator=(const TRegistry&) = delete;
 
-  HKEY OpenHandle() const { return openHandle_; }
   const std::string& OpenKeyPath() const { return openKeyPath_; }
 
   // Opens the key path (creating it when allowed) and makes it the open key.
   bool OpenPath(const std::string& path, bool mayCreate);
   // Makes sure the key path exists; raises ERegistryException when it cannot.
   bool EnsureKey(const std::string& path);
-  // Opens the key path for the caller, who closes it; nullptr when it cannot.
-  HKEY OpenSectionKey(const std::string& path);
+  // Opens the key path for the caller; empty when it cannot.
+  UniqueRegKey OpenSectionKey(const std::string& path);
   void CloseOpenKey();
   bool ValuePresent(const std::string& name);
   long ValueSize(const std::string& name);
@@ -36,12 +39,12 @@ protected:
   template <class Operation>
   bool InSection(const std::string& section, Operation operation);
 
-  HKEY openHandle_ = nullptr;  // owned
-  HKEY rootHandle_ = HKEY_CURRENT_USER;
+  UniqueRegKey openHandle_;  // owned: the open key, or the section's key while a section operation runs
+  const HKEY rootHandle_ = HKEY_CURRENT_USER;  // not owned: a predefined key, never closed
   std::string openKeyPath_;
 
 private:
-  // The key a path is taken from, and the path without a leading "\".
+  // The key a path is taken from (not owned), and the path without a leading "\".
   HKEY BaseFor(const std::string& path, std::string* relativePath, bool* absolute) const;
 };
 
@@ -49,7 +52,6 @@ class TRegIniFile : public TRegistry {
 public:
   explicit TRegIniFile(const std::string& keyPath);
 
-  const std::string& KeyPath() const { return keyPath_; }
   std::string ReadText(const std::string& section, const std::string& name, const std::string& defaultValue);
   void WriteText(const std::string& section, const std::string& name, const std::string& value);
   int ReadNumber(const std::string& section, const std::string& name, int defaultValue);
@@ -69,18 +71,11 @@ bool ParseSettingsInteger(const std::string& text, int* value);
 
 template <class Operation>
 bool TRegistry::InSection(const std::string& section, Operation operation) {
-  HKEY sectionKey = OpenSectionKey(section);
+  UniqueRegKey sectionKey = OpenSectionKey(section);
   if (!sectionKey) return false;
-  struct Restore {
-    TRegistry& registry;
-    HKEY remembered;
-    HKEY section;
-    ~Restore() {
-      registry.openHandle_ = remembered;
-      RegCloseKey(section);
-    }
-  } restore{*this, openHandle_, sectionKey};
-  openHandle_ = sectionKey;
+  // The remembered key comes back afterwards, not closed; the section's key
+  // is closed as it is moved out.
+  const ScopedAssign useSection(openHandle_, std::move(sectionKey));
   operation();
   return true;
 }
