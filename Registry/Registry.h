@@ -1,6 +1,5 @@
-// Settings in the per-user registry: TRegistry holds the root key and one open
-// key and reads and writes its text values; TRegIniFile keeps an ini-style
-// settings file below one key, a section being a subkey.
+// TRegistry: the per-user registry's root key and one open key, whose text
+// values it reads and writes; the base of TRegIniFile (RegIniFile.h).
 #pragma once
 
 #include <windows.h>
@@ -38,6 +37,8 @@ protected:
   // section cannot be opened (the operation did not run).
   template <class Operation>
   bool InSection(const std::string& section, Operation operation);
+  // Raises ERegistryException with the string-table text, name in place of %s.
+  [[noreturn]] static void Raise(unsigned stringId, const std::string& name);
 
   UniqueRegKey openHandle_;  // owned: the open key, or the section's key while a section operation runs
   const HKEY rootHandle_ = HKEY_CURRENT_USER;  // not owned: a predefined key, never closed
@@ -47,27 +48,6 @@ private:
   // The key a path is taken from (not owned), and the path without a leading "\".
   HKEY BaseFor(const std::string& path, std::string* relativePath, bool* absolute) const;
 };
-
-class TRegIniFile : public TRegistry {
-public:
-  explicit TRegIniFile(const std::string& keyPath);
-
-  std::string ReadText(const std::string& section, const std::string& name, const std::string& defaultValue);
-  void WriteText(const std::string& section, const std::string& name, const std::string& value);
-  int ReadNumber(const std::string& section, const std::string& name, int defaultValue);
-  bool ReadFlag(const std::string& section, const std::string& name, bool defaultValue);
-  void WriteFlag(const std::string& section, const std::string& name, bool value);
-
-private:
-  // Writes go only below the settings key: when it could not be opened, a
-  // write raises instead of creating the section below the root key.
-  void RequireSettingsKey();
-  std::string keyPath_;
-};
-
-// The integer a settings text holds: leading blanks, then a decimal number
-// with an optional sign, or "$", "x", "X", "0x", "0X" and hexadecimal digits.
-bool ParseSettingsInteger(const std::string& text, int* value);
 
 template <class Operation>
 bool TRegistry::InSection(const std::string& section, Operation operation) {

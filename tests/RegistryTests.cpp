@@ -1,6 +1,6 @@
 // The registry-backed settings file against Wine's real registry, each test
 // on a scratch key below HKEY_CURRENT_USER that it deletes again.
-#include "Registry/Registry.h"
+#include "Registry/RegIniFile.h"
 
 #include <windows.h>
 
