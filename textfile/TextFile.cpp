@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "runtime/ByteSearch.h"
 #include "textfile/HandleTable.h"
@@ -79,9 +80,8 @@ int SetTextFileBuffer(TextStream* stream, char* buffer, int mode, size_t size) {
     return -1;
   }
   // Everything that may fail comes first, so that a refusal leaves the
-  // stream as it was.
-  // A caller's buffer (and the hold field) is not owned: only what is
-  // obtained here goes to the stream table, to be released at close.
+  // stream as it was. A caller's buffer (and the hold field) is not owned:
+  // only what is obtained here goes to the stream table, released at close.
   std::unique_ptr<char[]> obtained;
   if (unbuffered) {
     buffer = reinterpret_cast<char*>(&stream->hold);
