@@ -3,12 +3,12 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 
 #include "convert/PanoseFilter.h"
+#include "convert/TemporaryFile.h"
 #include "runtime/MbcsText.h"
 #include "runtime/SystemErrorText.h"
 #include "runtime/UniqueHandle.h"
@@ -23,23 +23,51 @@ constexpr size_t kStreamBufferSize = 32 * 1024;
 // Line pieces are filtered and written together once they come to this much.
 constexpr size_t kGatheredSize = 16 * 1024;
 
+// The conversion's own texts. A failure message is a headline, the file, and
+// a reason: the system's, or one of these.
+constexpr char kCannotOpenSource[] = "変換元ファイルを開けませんでした。";
+constexpr char kSourceNotOnDisk[] = "変換元はディスク上のファイルではありません。";
+constexpr char kSourceNotOnDiskReason[] = "デバイスやパイプからは変換できません。";
+constexpr char kSourceReadFailed[] = "変換元ファイルの読み込み中にエラーが発生しました。";
+constexpr char kSourceChanged[] = "変換元ファイルが読み込み中に変更されたため、変換を中止しました。";
+constexpr char kSourceChangedReason[] = "変換先ファイルは変更していません。もう一度変換してください。";
+constexpr char kSourceEndsEarly[] = "変換元ファイルを最後まで読み込めないため、変換を中止しました。";
+constexpr char kDataAfterEndOfFileMark[] =
+    "先頭から %" PRId64 " バイト目に終端記号 (0x1A) があり、その後にもデータが続いています。";
+constexpr char kDestinationIsSource[] = "変換先のファイルが変換元のファイルと同じです。";
+constexpr char kDestinationIsSourceReason[] =
+    "変換元のファイルを上書きすることはできません。"
+    "付加文字列を指定するか、別の変換先フォルダを選んでください。";
+constexpr char kCannotWriteDestination[] = "変換先ファイルに書き込めません。";
+constexpr char kCannotCreateDestination[] = "変換先ファイルを作成できませんでした。";
+constexpr char kCannotReplaceDestination[] = "変換先ファイルを置き換えられませんでした。";
+constexpr char kDestinationAppeared[] =
+    "変換中に同名のファイルが作成されました。"
+    "上書きの確認をしていないため、変換したファイルは破棄しました。";
+constexpr char kDestinationWriteFailed[] = "変換先ファイルの書き込み中にエラーが発生しました。";
+constexpr char kUnusableName[] = "このファイル名はコード ページ %u では使えません。";
+constexpr char kUnusableNameReason[] =
+    "このコード ページで表せない文字が「?」になっています。"
+    "ファイル名を変更してから、もう一度変換してください。";
+// Why an existing destination may not be replaced.
+constexpr char kDestinationIsFolder[] = "同じ名前のフォルダがあります。";
+constexpr char kDestinationReadOnly[] = "読み取り専用のファイルです。";
+constexpr char kDestinationHidden[] = "隠しファイルです。";
+constexpr char kDestinationSystem[] = "システム ファイルです。";
+
 // A message in the program's style: what went wrong, the file, and why.
 std::string FailureText(const char* what, const std::string& path, const std::string& reason) {
   return std::string(what) + "\n" + path + "\n" + reason;
 }
 
 std::string SameFileText(const std::string& path) {
-  return FailureText("変換先のファイルが変換元のファイルと同じです。", path,
-                     "変換元のファイルを上書きすることはできません。"
-                     "付加文字列を指定するか、別の変換先フォルダを選んでください。");
+  return FailureText(kDestinationIsSource, path, kDestinationIsSourceReason);
 }
 
 std::string EndOfFileMarkText(const std::string& path, int64_t markOffset) {
   char where[160];
-  std::snprintf(where, sizeof where,
-                "先頭から %" PRId64 " バイト目に終端記号 (0x1A) があり、その後にもデータが続いています。",
-                markOffset + 1);
-  return FailureText("変換元ファイルを最後まで読み込めないため、変換を中止しました。", path, where);
+  std::snprintf(where, sizeof where, kDataAfterEndOfFileMark, markOffset + 1);
+  return FailureText(kSourceEndsEarly, path, where);
 }
 
 // Opens a path for nothing but its identity; INVALID_HANDLE_VALUE when it cannot.
@@ -65,10 +93,10 @@ bool SameFile(const std::string& first, const std::string& second) {
 std::string ReasonDestinationIsFixed(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return {};
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return "同じ名前のフォルダがあります。";
-  if (attributes & FILE_ATTRIBUTE_READONLY) return "読み取り専用のファイルです。";
-  if (attributes & FILE_ATTRIBUTE_HIDDEN) return "隠しファイルです。";
-  if (attributes & FILE_ATTRIBUTE_SYSTEM) return "システム ファイルです。";
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return kDestinationIsFolder;
+  if (attributes & FILE_ATTRIBUTE_READONLY) return kDestinationReadOnly;
+  if (attributes & FILE_ATTRIBUTE_HIDDEN) return kDestinationHidden;
+  if (attributes & FILE_ATTRIBUTE_SYSTEM) return kDestinationSystem;
   return {};
 }
 
@@ -93,10 +121,8 @@ bool NameHasWildcard(const std::string& path) {
 
 std::string UnusableNameText(const std::string& path) {
   char what[160];
-  std::snprintf(what, sizeof what, "このファイル名はコード ページ %u では使えません。", GetACP());
-  return FailureText(what, path,
-                     "このコード ページで表せない文字が「?」になっています。"
-                     "ファイル名を変更してから、もう一度変換してください。");
+  std::snprintf(what, sizeof what, kUnusableName, GetACP());
+  return FailureText(what, path, kUnusableNameReason);
 }
 
 // What identifies the source's content for the length of one conversion.
@@ -135,67 +161,6 @@ private:
   textfile::TextStream* stream_;  // owned until closed
 };
 
-// The longest path the ANSI file functions take on a system that is not set
-// up for long paths (MAX_PATH less its terminating zero).
-constexpr size_t kAnsiPathLimit = MAX_PATH - 1;
-
-// The temporary copy beside the destination, so that putting it in place is a
-// rename within one folder; deleted unless it was put in place. Its name is
-// made here: GetTempFileNameA writes into a MAX_PATH buffer and refuses
-// folders longer than about 246 characters.
-class TemporaryFile {
-public:
-  TemporaryFile() = default;
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  ~TemporaryFile() {
-    if (!path_.empty()) DeleteFileA(path_.c_str());
-  }
-
-  // Creates a new, empty file beside `destination`. ERROR_SUCCESS, or the
-  // system's reason.
-  unsigned long CreateBeside(const std::string& destination) {
-    const std::string_view folder = FolderPart(destination);
-    const std::string prefix = folder.empty() ? std::string() : std::string(folder) + "\\";
-    // Normally qvlXXXX.tmp. Where that would take the path past the limit
-    // that the destination itself keeps to, the name is made no longer than
-    // the destination's own: ~ and hexadecimal digits.
-    size_t digits = 4;
-    bool shortForm = false;
-    if (prefix.size() + 11 > kAnsiPathLimit && destination.size() <= kAnsiPathLimit) {
-      shortForm = true;
-      const size_t room = destination.size() - prefix.size();
-      digits = room > 1 ? std::min<size_t>(room - 1, 8) : 1;
-    }
-    const uint32_t names = digits >= 8 ? 0xFFFFFFFFu : (1u << (4 * digits)) - 1;
-    uint32_t counter = (GetTickCount() ^ (GetCurrentProcessId() << 12)) & names;
-    const uint32_t attempts = names < 0xFFFFu ? names + 1 : 0x10000u;
-    unsigned long error = ERROR_FILE_EXISTS;
-    for (uint32_t attempt = 0; attempt < attempts; ++attempt, counter = (counter + 1) & names) {
-      char name[32];
-      std::snprintf(name, sizeof name, shortForm ? "~%0*X" : "qvl%0*X.tmp", static_cast<int>(digits),
-                    static_cast<unsigned>(counter));
-      const std::string path = prefix + name;
-      UniqueFile created(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-      if (created) {
-        path_ = path;
-        return ERROR_SUCCESS;
-      }
-      error = GetLastError();
-      // Taken, or a file still being deleted: try the next name.
-      if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) break;
-      if (error == ERROR_ACCESS_DENIED && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) break;
-    }
-    return error;
-  }
-  const std::string& path() const { return path_; }
-  void Release() { path_.clear(); }
-
-private:
-  std::string path_;
-};
-
 // Gives the temporary copy the destination's access rights before anything is
 // written into it, so that the new content is never open to more users than
 // the old was. ReplaceFileA keeps the destination's rights too, where the
@@ -226,7 +191,7 @@ void CopyAccessRights(const std::string& from, const std::string& to) {
 std::string PutInPlace(const std::string& temporary, const std::string& destination, bool destinationExisted) {
   if (destinationExisted) {
     const std::string fixed = ReasonDestinationIsFixed(destination);
-    if (!fixed.empty()) return FailureText("変換先ファイルに書き込めません。", destination, fixed);
+    if (!fixed.empty()) return FailureText(kCannotWriteDestination, destination, fixed);
     if (ReplaceFileA(destination.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                      nullptr))
       return {};
@@ -234,15 +199,13 @@ std::string PutInPlace(const std::string& temporary, const std::string& destinat
     // Removed meanwhile (there is nothing left to keep), or gone in the
     // replacement's last step: the copy takes the free name.
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT)
-      return FailureText("変換先ファイルを置き換えられませんでした。", destination, SystemErrorText(error));
+      return FailureText(kCannotReplaceDestination, destination, SystemErrorText(error));
   }
   if (MoveFileExA(temporary.c_str(), destination.c_str(), 0)) return {};
   const DWORD error = GetLastError();
   if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
-    return FailureText("変換先ファイルを作成できませんでした。", destination,
-                       "変換中に同名のファイルが作成されました。"
-                       "上書きの確認をしていないため、変換したファイルは破棄しました。");
-  return FailureText("変換先ファイルを作成できませんでした。", destination, SystemErrorText(error));
+    return FailureText(kCannotCreateDestination, destination, kDestinationAppeared);
+  return FailureText(kCannotCreateDestination, destination, SystemErrorText(error));
 }
 
 }  // namespace
@@ -279,17 +242,16 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
   // The source is opened first, so that a source that cannot be read, or is
   // no file on a disk, is reported before the user is asked anything.
   StreamCloser input(textfile::OpenTextFile(source.c_str(), "rt"));
-  if (!input.get()) return fail(FailureText("変換元ファイルを開けませんでした。", source, LastFileError()));
+  if (!input.get()) return fail(FailureText(kCannotOpenSource, source, LastFileError()));
   const HANDLE sourceFile = textfile::TextStreamHandle(input.get());
   // A serial port, a pipe or a console would be read until it ends, which may be never.
   if (GetFileType(sourceFile) != FILE_TYPE_DISK)
-    return fail(FailureText("変換元はディスク上のファイルではありません。", source,
-                            "デバイスやパイプからは変換できません。"));
+    return fail(FailureText(kSourceNotOnDisk, source, kSourceNotOnDiskReason));
   // Without the large buffer the standard one serves, only more slowly.
   textfile::SetTextFileBuffer(input.get(), nullptr, textfile::kFullyBuffered, kStreamBufferSize);
   SourceSnapshot before;
   if (!TakeSnapshot(sourceFile, &before))
-    return fail(FailureText("変換元ファイルを開けませんでした。", source, SystemErrorText(GetLastError())));
+    return fail(FailureText(kCannotOpenSource, source, SystemErrorText(GetLastError())));
 
   textfile::PathStatus status;
   const bool destinationExists = textfile::QueryPathStatus(destination.c_str(), &status) == 0;
@@ -297,19 +259,19 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
     // Refused before the question: answering it could not make these work.
     if (SameFile(source, destination)) return fail(SameFileText(destination));
     const std::string fixed = ReasonDestinationIsFixed(destination);
-    if (!fixed.empty()) return fail(FailureText("変換先ファイルに書き込めません。", destination, fixed));
+    if (!fixed.empty()) return fail(FailureText(kCannotWriteDestination, destination, fixed));
     if (!dialogs.ConfirmOverwrite(destination)) {
       result.outcome = ConversionOutcome::kDeclined;
       return result;
     }
     const unsigned long denied = ProbeWriteAccess(destination);
     if (denied != ERROR_SUCCESS)
-      return fail(FailureText("変換先ファイルに書き込めません。", destination, SystemErrorText(denied)));
+      return fail(FailureText(kCannotWriteDestination, destination, SystemErrorText(denied)));
   }
 
   TemporaryFile temporary;
   if (const unsigned long error = temporary.CreateBeside(destination); error != ERROR_SUCCESS)
-    return fail(FailureText("変換先ファイルを作成できませんでした。", destination, SystemErrorText(error)));
+    return fail(FailureText(kCannotCreateDestination, destination, SystemErrorText(error)));
   if (destinationExists) CopyAccessRights(destination, temporary.path());
   // "at", not "wt": the file was made empty a moment ago, and emptying it
   // again makes ext4 (under Wine on Linux) write the whole copy out when it is
@@ -317,7 +279,7 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
   // milliseconds. Appending to the empty file writes the same bytes.
   StreamCloser output(textfile::OpenTextFile(temporary.path().c_str(), "at"));
   if (!output.get())
-    return fail(FailureText("変換先ファイルを作成できませんでした。", destination, LastFileError()));
+    return fail(FailureText(kCannotCreateDestination, destination, LastFileError()));
   textfile::SetTextFileBuffer(output.get(), nullptr, textfile::kFullyBuffered, kStreamBufferSize);
 
   PanoseFilter filter;
@@ -366,26 +328,25 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
     return result;
   }
   if (writeFailed)
-    return fail(FailureText("変換先ファイルの書き込み中にエラーが発生しました。", destination, LastFileError()));
+    return fail(FailureText(kDestinationWriteFailed, destination, LastFileError()));
   if (textfile::TextStreamFailed(input.get()))
-    return fail(FailureText("変換元ファイルの読み込み中にエラーが発生しました。", source, LastFileError()));
+    return fail(FailureText(kSourceReadFailed, source, LastFileError()));
 
   textfile::EndOfFileMarkReport mark;
   if (textfile::InspectEndOfFileMark(input.get(), &mark) != 0)
-    return fail(FailureText("変換元ファイルの読み込み中にエラーが発生しました。", source, LastFileError()));
+    return fail(FailureText(kSourceReadFailed, source, LastFileError()));
   if (mark.otherDataFollows) return fail(EndOfFileMarkText(source, mark.markOffset));
 
   // A source written to while it was read gives a copy of no version of it.
   SourceSnapshot after;
   if (!TakeSnapshot(sourceFile, &after))
-    return fail(FailureText("変換元ファイルの読み込み中にエラーが発生しました。", source, SystemErrorText(GetLastError())));
+    return fail(FailureText(kSourceReadFailed, source, SystemErrorText(GetLastError())));
   if (!(after == before))
-    return fail(FailureText("変換元ファイルが読み込み中に変更されたため、変換を中止しました。", source,
-                            "変換先ファイルは変更していません。もう一度変換してください。"));
+    return fail(FailureText(kSourceChanged, source, kSourceChangedReason));
 
   input.Close();
   if (output.Close() != 0)
-    return fail(FailureText("変換先ファイルの書き込み中にエラーが発生しました。", destination, LastFileError()));
+    return fail(FailureText(kDestinationWriteFailed, destination, LastFileError()));
 
   if (std::string failure = PutInPlace(temporary.path(), destination, destinationExists); !failure.empty())
     return fail(std::move(failure));

@@ -1,7 +1,7 @@
 // The main window and its handlers.
 #include "main/MainForm.h"
 
-#include "Registry/Registry.h"
+#include "Registry/RegIniFile.h"
 #include "about/AboutForm.h"
 #include "app/Application.h"
 #include "main/ConvertCommand.h"

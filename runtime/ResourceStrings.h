@@ -7,7 +7,10 @@ namespace strings {
 // Numbers fixed by the program's design; the rest are ours.
 constexpr unsigned kCannotShowModal = 61490;      // 表示されているｳｨﾝﾄﾞｳをﾓｰﾀﾞﾙにすることはできません
 constexpr unsigned kOkButton = 61508;             // stock button captions 61508 to 61517
-constexpr unsigned kRegInvalidType = 61626;       // registry messages 61626 to 61629
+constexpr unsigned kRegInvalidType = 61626;       // '%s' のﾃﾞｰﾀ型が不正です
+constexpr unsigned kRegCreateFailed = 61627;      // ｷｰ %s の作成に失敗しました
+constexpr unsigned kRegSetFailed = 61628;         // '%s' の設定に失敗しました
+constexpr unsigned kRegGetFailed = 61629;         // '%s' の取得に失敗しました
 constexpr unsigned kExceptionInModule = 65438;    // %sがﾓｼﾞｭｰﾙ %s の\n%p で発生しました。\n%s%s\n
 constexpr unsigned kApplicationError = 65439;     // ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ
 // Our own numbers.

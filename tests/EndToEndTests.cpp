@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/support/QuorvelDriver.h"
+#include "tests/support/RegistryValues.h"
 #include "tests/support/TestFiles.h"
 
 using namespace quorvel_driver;
@@ -278,37 +279,11 @@ TEST_F(EndToEnd, ConvertsUnderTheSourceNameAndRefusesTheSourceItself) {
 
 }  // namespace
 
-namespace {
-
-std::string Setting(const char* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel\\Base", 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return "(no section)";
-  char data[512] = "";
-  DWORD size = sizeof data;
-  const LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
-  return result == ERROR_SUCCESS ? std::string(data) : "(missing)";
-}
-
-void StoreSetting(const char* name, const std::string& text) {
-  HKEY key = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel\\Base", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                  &key, nullptr);
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(key);
-}
-
-}  // namespace
-
 // The first run creates the program's key; closing stores the four values.
 TEST_F(EndToEnd, FirstRunCreatesTheKeyAndClosingStoresTheFourValues) {
   Start();
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel", 0, KEY_READ, &key), ERROR_SUCCESS);
-  RegCloseKey(key);
-  EXPECT_EQ(Setting("SourceFile"), "(no section)");
+  ASSERT_TRUE(RegistryKeyExists("Software\\Brenwick\\Quorvel"));
+  EXPECT_EQ(StoredSetting("SourceFile"), "(no section)");
   SelectFile("manual.rtf");
   OpenFolder(destinationFolders_, "out");
   Click(suffixOption_);
@@ -316,10 +291,11 @@ TEST_F(EndToEnd, FirstRunCreatesTheKeyAndClosingStoresTheFourValues) {
   Type(suffix_, "_hcw");
   Click(exit_);
   ASSERT_TRUE(Ended(kPatience)) << "the program did not end on Exit";
-  EXPECT_TRUE(lstrcmpiA(Setting("SourceFile").c_str(), (folder_ / "manual.rtf").c_str()) == 0) << Setting("SourceFile");
-  EXPECT_TRUE(lstrcmpiA(Setting("DestDir").c_str(), (folder_ / "out").c_str()) == 0) << Setting("DestDir");
-  EXPECT_EQ(Setting("TextPlus"), "_hcw");
-  EXPECT_EQ(Setting("IsTextPlus"), "1");
+  EXPECT_TRUE(lstrcmpiA(StoredSetting("SourceFile").c_str(), (folder_ / "manual.rtf").c_str()) == 0)
+      << StoredSetting("SourceFile");
+  EXPECT_TRUE(lstrcmpiA(StoredSetting("DestDir").c_str(), (folder_ / "out").c_str()) == 0) << StoredSetting("DestDir");
+  EXPECT_EQ(StoredSetting("TextPlus"), "_hcw");
+  EXPECT_EQ(StoredSetting("IsTextPlus"), "1");
 }
 
 // Saved values come back at start; a saved source file that has gone is
@@ -352,8 +328,8 @@ TEST_F(EndToEnd, ARemovedDestinationFolderIsReportedAndTheOtherValuesRestored) {
   EXPECT_EQ(TextOf(suffix_), "_kept");
   Click(exit_);
   ASSERT_TRUE(Ended(kPatience));
-  EXPECT_EQ(Setting("TextPlus"), "_kept");
-  EXPECT_EQ(Setting("IsTextPlus"), "1");
+  EXPECT_EQ(StoredSetting("TextPlus"), "_kept");
+  EXPECT_EQ(StoredSetting("IsTextPlus"), "1");
 }
 
 // When the settings cannot be stored, Exit still ends the program: the error

@@ -11,6 +11,7 @@
 #include "app/Application.h"
 #include "main/MainForm.h"
 #include "tests/support/MessageBoxWatcher.h"
+#include "tests/support/RegistryValues.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -227,26 +228,6 @@ TEST_F(MainFormTest, AFileCanBeConvertedWithTheKeyboard) {
 }  // namespace
 
 namespace {
-
-void StoreSetting(const char* name, const std::string& text) {
-  HKEY key = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel\\Base", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                  &key, nullptr);
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(key);
-}
-
-std::string StoredSetting(const char* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel\\Base", 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return "(no section)";
-  char data[512] = "";
-  DWORD size = sizeof data;
-  const LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
-  return result == ERROR_SUCCESS ? std::string(data) : "(missing)";
-}
 
 TEST_F(MainFormTest, SettingsAreStoredOnCloseAndRestoredOnShow) {
   ScratchFolder source("set-src"), destination("set-dst");

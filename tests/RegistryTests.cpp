@@ -1,6 +1,6 @@
 // The registry-backed settings file against Wine's real registry, each test
 // on a scratch key below HKEY_CURRENT_USER that it deletes again.
-#include "Registry/Registry.h"
+#include "Registry/RegIniFile.h"
 
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "runtime/Exceptions.h"
+#include "tests/support/RegistryValues.h"
 
 namespace {
 
@@ -19,35 +20,23 @@ protected:
   void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kScratch); }
   void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kScratch); }
 
-  static bool KeyExists(const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-  }
   // Stores raw data as a value of the scratch key's section "Base".
-  static void Store(const std::string& name, DWORD type, const void* data, DWORD size) {
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kScratch) + "\\Settings\\Base").c_str(), 0, nullptr, 0,
-                    KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
+  void Store(const std::string& name, DWORD type, const void* data, DWORD size) {
+    StoreRegistryValue(key_ + "\\Base", name, type, data, size);
   }
-  static void StoreText(const std::string& name, const std::string& text) {
-    Store(name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
-  }
+  void StoreText(const std::string& name, const std::string& text) { StoreRegistryText(key_ + "\\Base", name, text); }
   const std::string key_ = std::string(kScratch) + "\\Settings";
 };
 
 TEST_F(RegistryTest, CreationMakesTheKeyAndReadsCreateNothing) {
   TRegIniFile settings(key_);
-  EXPECT_TRUE(KeyExists(key_));
+  EXPECT_TRUE(RegistryKeyExists(key_));
   EXPECT_EQ(settings.OpenKeyPath(), key_);
   EXPECT_EQ(settings.ReadText("Base", "SourceFile", "none"), "none");
   EXPECT_FALSE(settings.ReadFlag("Base", "IsTextPlus", false));
-  EXPECT_FALSE(KeyExists(key_ + "\\Base"));
+  EXPECT_FALSE(RegistryKeyExists(key_ + "\\Base"));
   settings.WriteText("Base", "TextPlus", "_hcw");
-  EXPECT_TRUE(KeyExists(key_ + "\\Base"));
+  EXPECT_TRUE(RegistryKeyExists(key_ + "\\Base"));
   EXPECT_EQ(settings.ReadText("Base", "TextPlus", ""), "_hcw");
   EXPECT_EQ(settings.ReadText("Base", "Missing", "dflt"), "dflt");
 }
@@ -58,23 +47,13 @@ TEST_F(RegistryTest, TextsAreStoredWithOneZeroByte) {
   settings.WriteFlag("Base", "On", true);
   settings.WriteFlag("Base", "Off", false);
   settings.WriteText("Base", "Empty", "");
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (key_ + "\\Base").c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
-  char data[64];
-  DWORD type = 0, size = sizeof data;
-  RegQueryValueExA(key, "SourceFile", nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(size, std::string("C:\\表示\\a.rtf").size() + 1);
-  size = sizeof data;
-  RegQueryValueExA(key, "On", nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  EXPECT_EQ(std::string(data, size), std::string("1\0", 2));
-  size = sizeof data;
-  RegQueryValueExA(key, "Off", nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  EXPECT_EQ(std::string(data, size), std::string("0\0", 2));
-  size = sizeof data;
-  RegQueryValueExA(key, "Empty", nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  EXPECT_EQ(size, 1u);
-  RegCloseKey(key);
+  const auto stored = [&](const char* name) { return ReadRegistryValue(key_ + "\\Base", name); };
+  ASSERT_TRUE(stored("SourceFile").keyFound);
+  EXPECT_EQ(stored("SourceFile").type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(stored("SourceFile").data.size(), std::string("C:\\表示\\a.rtf").size() + 1);
+  EXPECT_EQ(stored("On").data, std::string("1\0", 2));
+  EXPECT_EQ(stored("Off").data, std::string("0\0", 2));
+  EXPECT_EQ(stored("Empty").data.size(), 1u);
   EXPECT_EQ(settings.ReadText("Base", "SourceFile", ""), "C:\\表示\\a.rtf");
   EXPECT_EQ(settings.ReadText("Base", "Empty", "x"), "");
 }
@@ -134,8 +113,8 @@ TEST_F(RegistryTest, StoredDataOfEveryShape) {
 TEST_F(RegistryTest, PathsBeginningWithABackslashStartAtTheRoot) {
   TRegIniFile settings(key_);
   settings.WriteText(std::string("\\") + kScratch + "\\Elsewhere", "Name", "v");
-  EXPECT_TRUE(KeyExists(std::string(kScratch) + "\\Elsewhere"));
-  EXPECT_FALSE(KeyExists(key_ + "\\" + kScratch));
+  EXPECT_TRUE(RegistryKeyExists(std::string(kScratch) + "\\Elsewhere"));
+  EXPECT_FALSE(RegistryKeyExists(key_ + "\\" + kScratch));
   EXPECT_EQ(settings.ReadText(std::string("\\") + kScratch + "\\Elsewhere", "Name", ""), "v");
   TRegistry registry;
   EXPECT_TRUE(registry.OpenPath(std::string("\\") + kScratch, false));
@@ -159,7 +138,7 @@ TEST_F(RegistryTest, NothingIsWrittenOutsideTheSettingsKey) {
     EXPECT_EQ(error.Message(), "ｷｰ " + impossible + " の作成に失敗しました");
   }
   EXPECT_THROW(settings.WriteFlag("Base", "IsTextPlus", true), ERegistryException);
-  EXPECT_FALSE(KeyExists("Base"));
+  EXPECT_FALSE(RegistryKeyExists("Base"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "runtime/MbcsText.h"
+#include "runtime/ScopeExit.h"
 
 namespace {
 
@@ -16,13 +17,11 @@ size_t gPoolLocksTaken = 0;
 // needs no lock of its own.
 SRWLOCK gCreationGuard = SRWLOCK_INIT;
 
-class CreationGuard {
-public:
-  CreationGuard() { AcquireSRWLockExclusive(&gCreationGuard); }
-  ~CreationGuard() { ReleaseSRWLockExclusive(&gCreationGuard); }
-  CreationGuard(const CreationGuard&) = delete;
-  CreationGuard& operator=(const CreationGuard&) = delete;
-};
+// Holds the creation guard until the returned object goes.
+[[nodiscard]] auto GuardCreation() {
+  AcquireSRWLockExclusive(&gCreationGuard);
+  return ScopeExit([] { ReleaseSRWLockExclusive(&gCreationGuard); });
+}
 
 RuntimeLock* TakeLockLocked() {
   if (gPoolLocksTaken == kLockPoolSize) return nullptr;
@@ -34,7 +33,7 @@ RuntimeLock* TakeLockLocked() {
 }  // namespace
 
 RuntimeLock* TakeLockFromPool() {
-  CreationGuard guard;
+  const auto guard = GuardCreation();
   return TakeLockLocked();
 }
 
@@ -59,7 +58,7 @@ LockTable::LockTable(size_t entries, const char* tableReason, const char* entryR
     : entries_(entries), tableReason_(tableReason), entryReason_(entryReason) {}
 
 RuntimeLock* LockTable::CreateLockFor(size_t entry) {
-  CreationGuard guard;
+  const auto guard = GuardCreation();
   std::atomic<RuntimeLock*>* locks = locks_.load(std::memory_order_relaxed);
   if (!locks) {
     locks = new (std::nothrow) std::atomic<RuntimeLock*>[entries_]();
@@ -77,7 +76,7 @@ RuntimeLock* LockTable::CreateLockFor(size_t entry) {
 
 RuntimeLock* LazyLock::Get() {
   if (RuntimeLock* lock = lock_.load(std::memory_order_acquire)) return lock;
-  CreationGuard guard;
+  const auto guard = GuardCreation();
   RuntimeLock* lock = lock_.load(std::memory_order_relaxed);
   if (!lock) {
     lock = TakeLockLocked();

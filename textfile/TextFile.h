@@ -1,52 +1,19 @@
 // Buffered text-mode files: open, line read, line write, write-out, close and
 // the existence test, over the platform's file calls. Reading removes every CR
 // and ends the data at the first Ctrl-Z; writing turns LF into CR LF. Results,
-// not exceptions, report failures; the process error number says why.
+// not exceptions, report failures; the process error number says why. This is
+// the layer's entry: it brings the stream, lock, status and error headers.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "textfile/ErrorNumber.h"
+#include "textfile/PathStatus.h"
+#include "textfile/TextFileLock.h"
+#include "textfile/TextStream.h"
+
 namespace textfile {
-
-constexpr int kStreamSlots = 50;   // slots 0 to 2 are the standard streams
-constexpr int kHandleSlots = 50;   // entries 0 to 2 hold the standard handles
-constexpr uint32_t kStreamBufferSize = 512;   // what OpenTextFile gives every stream
-constexpr size_t kLargestStreamBufferSize = size_t{1} << 30;   // for SetTextFileBuffer
-
-// Buffering modes of SetTextFileBuffer, as setvbuf's _IOFBF, _IOLBF and _IONBF.
-enum TextBufferMode : int {
-  kFullyBuffered = 0,
-  kLineBuffered = 1,   // written out after every LF or CR
-  kUnbuffered = 2,
-};
-
-// Stream flags.
-enum : uint16_t {
-  kStreamRead = 0x0001,
-  kStreamWrite = 0x0002,
-  kStreamBufferOwned = 0x0004,
-  kStreamLineBuffered = 0x0008,
-  kStreamError = 0x0010,
-  kStreamEndOfFile = 0x0020,
-  kStreamBinary = 0x0040,
-  kStreamReading = 0x0080,
-  kStreamWriting = 0x0100,
-  kStreamTerminal = 0x0200,
-};
-
-// One slot of the stream table; what OpenTextFile returns.
-struct TextStream {
-  char* position;           // next byte to take from or put into the buffer
-  char* buffer;
-  int32_t level;            // >0 unread bytes; <0 writing, (level + size + 1) bytes buffered
-  uint32_t size;            // buffer size; 0 for an unbuffered stream
-  uint16_t temporaryNumber; // 0: files opened by path are never temporary
-  uint16_t flags;
-  uint16_t hold;            // one-byte buffer of an unbuffered stream
-  int8_t handleNumber;      // index into the handle table; -1 marks a free slot
-  uint8_t check;            // fixed per slot; a stream that fails it is refused
-};
 
 // Opens a file; mode is "r", "w" or "a", then "t" (text) or "b" (binary), and
 // "+" for reading and writing. nullptr on failure.
@@ -75,29 +42,10 @@ long ReadTextLine(char* buffer, int n, TextStream* stream);
 // last byte written (0 to 255), 0 for an empty text, -1 on failure.
 int WriteTextLine(const char* text, size_t length, TextStream* stream);
 
-// A stream's lock is taken for each operation on it. A caller that reads or
-// writes many lines in a row may hold it instead and use the Unlocked forms,
-// as with flockfile and getc_unlocked: one lock for the run instead of one per
-// line. The lock is recursive; unlock before closing. LockTextFile is false
-// (error number EBADF) for a stream that is not open.
-bool LockTextFile(TextStream* stream);
-void UnlockTextFile(TextStream* stream);
+// The forms of ReadTextLine and WriteTextLine for a caller that holds the
+// stream's lock (TextFileLock).
 long ReadTextLineUnlocked(char* buffer, int n, TextStream* stream);
 int WriteTextLineUnlocked(const char* text, size_t length, TextStream* stream);
-
-// Holds a stream's lock for the guard's lifetime.
-class TextFileLock {
-public:
-  explicit TextFileLock(TextStream* stream) : stream_(LockTextFile(stream) ? stream : nullptr) {}
-  ~TextFileLock() {
-    if (stream_) UnlockTextFile(stream_);
-  }
-  TextFileLock(const TextFileLock&) = delete;
-  TextFileLock& operator=(const TextFileLock&) = delete;
-
-private:
-  TextStream* stream_;  // not owned; nullptr when it could not be locked
-};
 
 // Writes out the buffered output of a writing stream. 0, or -1 on failure.
 int FlushTextFile(TextStream* stream);
@@ -125,24 +73,5 @@ struct EndOfFileMarkReport {
 // (reading it without translation) to tell whether anything but further marks
 // follows. 0, or -1 when the rest cannot be read.
 int InspectEndOfFileMark(TextStream* stream, EndOfFileMarkReport* report);
-
-// The status record of the existence test.
-struct PathStatus {
-  enum Kind : uint8_t { kNone, kRegular, kFolder, kCharacterDevice, kPipe };
-  Kind kind = kNone;
-  bool readable = false, writable = false, executable = false;
-  uint32_t linkCount = 0;
-  uint64_t size = 0;
-  int64_t lastAccessTime = 0, lastWriteTime = 0, creationTime = 0;  // seconds since 1970
-};
-
-// 0 when the path names an existing file, folder, drive root or device (the
-// last component may hold "*" and "?": a match counts), -1 when not.
-int QueryPathStatus(const char* path, PathStatus* status);
-
-// Why the last failing operation failed: an errno value (ENOENT, EACCES,
-// ENOSPC, ...) and the platform error code behind it, if any.
-int LastErrorNumber();
-unsigned long LastSystemError();
 
 }  // namespace textfile
