@@ -12,19 +12,12 @@
 #include <vector>
 
 #include "runtime/Exceptions.h"
+#include "tests/support/BmpFiles.h"
 #include "tests/support/GlyphArt.h"
 
 namespace {
 
 // ---- Strips ----
-
-void PutU16(std::string& bytes, size_t at, uint32_t value) {
-  bytes[at] = static_cast<char>(value & 0xFF);
-  bytes[at + 1] = static_cast<char>((value >> 8) & 0xFF);
-}
-void PutU32(std::string& bytes, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
 
 // The art as a BMP file, the way window layouts carry glyphs: 4 bits per
 // pixel with a table of the art's colours in order of appearance, or (for
@@ -39,38 +32,10 @@ std::string ArtBmp(const Art& art, int bitCount, const std::string& monochromeTa
       for (char pixel : row)
         if (table.find(pixel) == std::string::npos) table += pixel;
   }
-  const int width = ArtWidth(art), height = ArtHeight(art);
-  const size_t rowBytes = (static_cast<size_t>(width) * bitCount + 31) / 32 * 4;
-  const size_t offset = 14 + 40 + 4 * table.size();
-  std::string bytes(offset + rowBytes * height, '\0');
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  PutU32(bytes, 2, static_cast<uint32_t>(bytes.size()));
-  PutU32(bytes, 10, static_cast<uint32_t>(offset));
-  PutU32(bytes, 14, 40);
-  PutU32(bytes, 18, static_cast<uint32_t>(width));
-  PutU32(bytes, 22, static_cast<uint32_t>(height));
-  PutU16(bytes, 26, 1);
-  PutU16(bytes, 28, static_cast<uint32_t>(bitCount));
-  PutU32(bytes, 34, static_cast<uint32_t>(rowBytes * height));
-  PutU32(bytes, 46, static_cast<uint32_t>(table.size()));
-  for (size_t i = 0; i < table.size(); ++i) {
-    const COLORREF colour = ArtColour(table[i]);
-    bytes[54 + 4 * i] = static_cast<char>(GetBValue(colour));
-    bytes[54 + 4 * i + 1] = static_cast<char>(GetGValue(colour));
-    bytes[54 + 4 * i + 2] = static_cast<char>(GetRValue(colour));
-  }
-  for (int y = 0; y < height; ++y) {
-    char* row = &bytes[offset + rowBytes * static_cast<size_t>(height - 1 - y)];
-    for (int x = 0; x < width; ++x) {
-      const auto index = static_cast<unsigned>(table.find(art[y][x]));
-      if (bitCount == 1)
-        row[x / 8] = static_cast<char>(row[x / 8] | (index << (7 - x % 8)));
-      else
-        row[x / 2] = static_cast<char>(row[x / 2] | (index << (x % 2 ? 0 : 4)));
-    }
-  }
-  return bytes;
+  std::vector<uint32_t> palette;
+  for (char pixel : table) palette.push_back(ArtColour(pixel));
+  return MakeBmp(ArtWidth(art), ArtHeight(art), bitCount, palette,
+                 [&](int x, int y) { return static_cast<uint32_t>(table.find(art[y][x])); });
 }
 
 void LoadArt(TBitmap& bitmap, const Art& art, int bitCount, const std::string& monochromeTable = "KW") {
