@@ -11,7 +11,7 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 // Raises EOutOfResources with the system-resources message.
-[[noreturn]] void ThrowOutOfResources();
+[[noreturn]] void ThrowOutOfSystemResources();
 
 // A bitmap selected into a memory DC of its own, for the length of one image build.
 class WorkBitmap {
