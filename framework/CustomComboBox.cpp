@@ -54,40 +54,31 @@ void TCustomComboBox::SetBounds(int left, int top, int width, int height) {
 }
 
 int TCustomComboBox::ItemCount() {
-  return static_cast<int>(SendMessageA(Handle(), CB_GETCOUNT, 0, 0));
+  return Items().Count();
 }
 
 std::string TCustomComboBox::ItemText(int index) {
-  const LRESULT length = SendMessageA(Handle(), CB_GETLBTEXTLEN, index, 0);
-  if (length == CB_ERR) return {};
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  const LRESULT copied = SendMessageA(Handle(), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(copied == CB_ERR ? 0 : static_cast<size_t>(copied));
-  return text;
+  return Items().Text(index);
 }
 
 void* TCustomComboBox::ItemData(int index) {
-  const LRESULT data = SendMessageA(Handle(), CB_GETITEMDATA, index, 0);
-  return data == CB_ERR ? nullptr : reinterpret_cast<void*>(data);
+  return Items().Data(index);
 }
 
 int TCustomComboBox::AddItem(const std::string& text, void* data) {
-  const LRESULT index = SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  if (index < 0) throw EOutOfResources(kCannotInsertLine);
-  SendMessageA(Handle(), CB_SETITEMDATA, index, reinterpret_cast<LPARAM>(data));
-  return static_cast<int>(index);
+  return Items().Add(text, data);
 }
 
 void TCustomComboBox::ClearItems() {
-  SendMessageA(Handle(), CB_RESETCONTENT, 0, 0);
+  Items().Clear();
 }
 
 int TCustomComboBox::ItemIndex() {
-  return static_cast<int>(SendMessageA(Handle(), CB_GETCURSEL, 0, 0));
+  return Items().Selection();
 }
 
 void TCustomComboBox::SetItemIndex(int index) {
-  SendMessageA(Handle(), CB_SETCURSEL, index, 0);
+  Items().Select(index);
 }
 
 void TCustomComboBox::SetItemHeight(int height) {

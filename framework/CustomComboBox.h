@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "framework/OwnerDrawItem.h"
 #include "framework/WinControl.h"
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed };
@@ -40,6 +41,7 @@ protected:
   virtual void SelectionChanged() { Click(); }
 
 private:
+  BoxItems Items() { return BoxItems(Handle(), kComboBoxItems); }
   std::unique_ptr<TCanvas> canvas_;  // owned
   int itemHeight_ = 16;
   TComboBoxStyle style_ = csDropDown;

@@ -46,44 +46,35 @@ void TCustomListBox::CreateParams(WindowParams& params) {
 }
 
 int TCustomListBox::ItemCount() {
-  return static_cast<int>(SendMessageA(Handle(), LB_GETCOUNT, 0, 0));
+  return Items().Count();
 }
 
 std::string TCustomListBox::ItemText(int index) {
-  const LRESULT length = SendMessageA(Handle(), LB_GETTEXTLEN, index, 0);
-  if (length == LB_ERR) return {};
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  const LRESULT copied = SendMessageA(Handle(), LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
-  return text;
+  return Items().Text(index);
 }
 
 void* TCustomListBox::ItemData(int index) {
-  const LRESULT data = SendMessageA(Handle(), LB_GETITEMDATA, index, 0);
-  return data == LB_ERR ? nullptr : reinterpret_cast<void*>(data);
+  return Items().Data(index);
 }
 
 void TCustomListBox::SetItemData(int index, void* data) {
-  SendMessageA(Handle(), LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(data));
+  Items().SetData(index, data);
 }
 
 int TCustomListBox::AddItem(const std::string& text, void* data) {
-  const LRESULT index = SendMessageA(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  if (index < 0) throw EOutOfResources(kCannotInsertLine);
-  SendMessageA(Handle(), LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(data));
-  return static_cast<int>(index);
+  return Items().Add(text, data);
 }
 
 void TCustomListBox::ClearItems() {
-  SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
+  Items().Clear();
 }
 
 int TCustomListBox::ItemIndex() {
-  return static_cast<int>(SendMessageA(Handle(), LB_GETCURSEL, 0, 0));
+  return Items().Selection();
 }
 
 void TCustomListBox::SetItemIndex(int index) {
-  SendMessageA(Handle(), LB_SETCURSEL, index, 0);
+  Items().Select(index);
 }
 
 bool TCustomListBox::Selected(int index) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "framework/OwnerDrawItem.h"
 #include "framework/WinControl.h"
 #include "runtime/ScopeExit.h"
 
@@ -76,6 +77,7 @@ protected:
   virtual void KeyPress(char& key);
 
 private:
+  BoxItems Items() { return BoxItems(Handle(), kListBoxItems); }
   std::unique_ptr<TCanvas> canvas_;  // owned; attached to a DC during drawing
   int itemHeight_ = 16;
   bool sorted_ = false;
