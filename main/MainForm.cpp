@@ -1,18 +1,40 @@
 // The main window and its handlers.
 #include "main/MainForm.h"
 
+#include <shellapi.h>
+
+#include "FileCtrl/FileCtrlHelpers.h"
 #include "Registry/RegIniFile.h"
 #include "about/AboutForm.h"
 #include "app/Application.h"
 #include "main/ConvertCommand.h"
 #include "main/ProgramTitle.h"
 #include "main/SettingsKey.h"
+#include "runtime/UniqueHandle.h"
 
 TForm1* Form1 = nullptr;
 
 namespace {
 
 constexpr char kSettingsLost[] = "設定を保存できませんでした。今回の設定は失われます。";
+constexpr char kNotAFolderPrefix[] = "フォルダではありません - ";
+
+// The shell's drop handle, released with DragFinish.
+struct DropTraits {
+  using Type = HDROP;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type drop) { DragFinish(drop); }
+};
+using UniqueDrop = UniqueHandle<DropTraits>;
+
+// The first path of a drop (empty when it holds none); the others are left.
+std::string FirstDroppedPath(HDROP drop) {
+  const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+  if (length == 0) return {};
+  std::string path(length + 1, '\0');
+  path.resize(DragQueryFileA(drop, 0, path.data(), length + 1));
+  return path;
+}
 
 // Runs one restoring step; a failure is shown and the next steps still run,
 // so that one stale saved path does not cost the rest of the settings.
@@ -110,4 +132,42 @@ void TForm1::BitBtn2Click(TPersistent*) {
 
 void TForm1::BitBtn3Click(TPersistent*) {
   Form2->ShowModal();
+}
+
+void TForm1::CreateWnd() {
+  TForm::CreateWnd();
+  // Again for every new window: a recreated window starts without it.
+  DragAcceptFiles(Handle(), TRUE);
+}
+
+void TForm1::WndProc(TMessage& message) {
+  if (message.msg != WM_DROPFILES) {
+    TForm::WndProc(message);
+    return;
+  }
+  // Released however the drop ends; an error goes on to the window's guard,
+  // which shows it.
+  const UniqueDrop drop(reinterpret_cast<HDROP>(message.wParam));
+  POINT point{};
+  // A drop on the frame or the caption comes in screen coordinates.
+  if (!DragQueryPoint(drop.get(), &point)) ScreenToClient(Handle(), &point);
+  const std::string path = FirstDroppedPath(drop.get());
+  if (!path.empty()) FollowDrop(path, point);
+  message.result = 0;
+}
+
+void TForm1::FollowDrop(const std::string& path, POINT point) {
+  // Checked first, so that a drop that cannot be followed changes nothing.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) RaiseInOutError(GetLastError());
+  if (point.x < ClientWidth() / 2) {
+    // As the user's choice would: the folder list and the drive box follow,
+    // and a file the mask leaves out becomes the mask. A folder opens in the
+    // source browser, as the property takes it.
+    FileListBox1->SetSelectedFileProperty(path);
+  } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    DirectoryListBox2->SetCurrentFolder(path);
+  } else {
+    throw EInOutError(kNotAFolderPrefix + path, ERROR_DIRECTORY);
+  }
 }

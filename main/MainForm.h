@@ -44,6 +44,16 @@ public:
   void BitBtn2Click(TPersistent* sender);
   // About: the about box, modally.
   void BitBtn3Click(TPersistent* sender);
+
+protected:
+  // The window takes files dropped from the shell.
+  void CreateWnd() override;
+  void WndProc(TMessage& message) override;
+
+private:
+  // The first item of a drop: a file on the left half becomes the selected
+  // source file, a folder on the right half the destination folder.
+  void FollowDrop(const std::string& path, POINT point);
 };
 
 extern TForm1* Form1;

@@ -1,11 +1,15 @@
 // The main window and the about box, read from their layouts, in process:
 // the controls of the tables, the option's rule, Convert with nothing
-// selected, a drive change moving the folder and file lists.
+// selected, a drive change moving the folder and file lists, items dropped
+// from the shell.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>  // DROPFILES
+
 #include <string>
+#include <vector>
 
 #include "about/AboutForm.h"
 #include "app/Application.h"
@@ -276,6 +280,79 @@ TEST_F(MainFormTest, AStaleSavedPathIsShownAndTheOtherSettingsAreStillRestored) 
   EXPECT_TRUE(Form1->CheckBox1->Checked());
   Form1->CheckBox1->SetChecked(false);
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel");
+}
+
+}  // namespace
+
+namespace {
+
+// Posts to the main window what the shell posts when items are dropped on it:
+// WM_DROPFILES with a DROPFILES block (the point in client coordinates, then
+// the paths, each ending in a zero byte, and one more zero byte). The window
+// owns the block from then on. Returns it, for looking whether it was freed.
+HGLOBAL PostDrop(const std::vector<std::string>& paths, POINT point) {
+  std::string names;
+  for (const std::string& path : paths) names += path + '\0';
+  names += '\0';
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size());
+  auto* header = static_cast<DROPFILES*>(GlobalLock(block));
+  header->pFiles = sizeof(DROPFILES);
+  header->pt = point;
+  names.copy(reinterpret_cast<char*>(header + 1), names.size());
+  GlobalUnlock(block);
+  PostMessageA(Form1->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
+  Application->ProcessMessages();
+  return block;
+}
+
+constexpr POINT kOnTheLeft{60, 120}, kOnTheRight{460, 120};
+
+TEST_F(MainFormTest, AFileDroppedOnTheLeftIsSelectedAndAFolderOnTheRightIsTheDestination) {
+  ScratchFolder source("drop-src"), destination("drop-dst");
+  WriteFileBytes(source / "a.rtf", "x\n");
+  WriteFileBytes(source / "notes.txt", "x\n");
+  const std::string destinationBefore = Form1->DirectoryListBox2->CurrentFolder();
+  MessageBoxWatcher watcher;
+  // Of several items the first counts; the list follows into the file's folder.
+  const HGLOBAL block = PostDrop({source / "a.rtf", destination.path()}, kOnTheLeft);
+  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source / "a.rtf")) << Form1->FileListBox1->SelectedFile();
+  EXPECT_TRUE(SameText(Form1->DirectoryListBox1->CurrentFolder(), source.path()));
+  EXPECT_EQ(Form1->DirectoryListBox2->CurrentFolder(), destinationBefore);
+  EXPECT_EQ(GlobalSize(block), 0u);  // released with DragFinish
+  // A file the mask leaves out becomes the mask, as a restored one does.
+  PostDrop({source / "notes.txt"}, kOnTheLeft);
+  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source / "notes.txt"));
+  EXPECT_EQ(Form1->FileListBox1->Mask(), "notes.txt");
+
+  PostDrop({destination.path(), source.path()}, kOnTheRight);
+  EXPECT_TRUE(SameText(Form1->DirectoryListBox2->CurrentFolder(), destination.path()));
+  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source / "notes.txt"));
+  // A folder on the left opens in the source browser, with nothing selected.
+  PostDrop({destination.path()}, kOnTheLeft);
+  EXPECT_TRUE(SameText(Form1->DirectoryListBox1->CurrentFolder(), destination.path()));
+  EXPECT_EQ(Form1->FileListBox1->SelectedFile(), "");
+  EXPECT_TRUE(watcher.seen().empty());
+
+  Form1->FileListBox1->SetMask("*.rtf");
+  Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
+  Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
+}
+
+TEST_F(MainFormTest, ADropThatCannotBeFollowedIsShownAndChangesNothing) {
+  ScratchFolder source("drop-src");
+  WriteFileBytes(source / "a.rtf", "x\n");
+  Form1->FileListBox1->SetSelectedFileProperty(source / "a.rtf");
+  const std::string destinationBefore = Form1->DirectoryListBox2->CurrentFolder();
+  MessageBoxWatcher watcher;
+  PostDrop({source / "vanished.rtf"}, kOnTheLeft);
+  PostDrop({source / "a.rtf"}, kOnTheRight);
+  ASSERT_EQ(watcher.seen().size(), 2u);
+  EXPECT_EQ(watcher.seen()[0].text, "ﾌｧｲﾙが見つかりません.");
+  EXPECT_EQ(watcher.seen()[0].caption, "Quorvel for Word97");
+  EXPECT_EQ(watcher.seen()[1].text, "フォルダではありません - " + (source / "a.rtf") + ".");
+  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source / "a.rtf"));
+  EXPECT_EQ(Form1->DirectoryListBox2->CurrentFolder(), destinationBefore);
+  Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
 }
 
 }  // namespace
