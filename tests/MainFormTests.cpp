@@ -312,6 +312,8 @@ TEST_F(MainFormTest, AFileDroppedOnTheLeftIsSelectedAndAFolderOnTheRightIsTheDes
   WriteFileBytes(source / "a.rtf", "x\n");
   WriteFileBytes(source / "notes.txt", "x\n");
   const std::string destinationBefore = Form1->DirectoryListBox2->CurrentFolder();
+  // What the shell looks for before it drops anything on a window.
+  EXPECT_TRUE(GetWindowLongA(Form1->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
   MessageBoxWatcher watcher;
   // Of several items the first counts; the list follows into the file's folder.
   const HGLOBAL block = PostDrop({source / "a.rtf", destination.path()}, kOnTheLeft);
