@@ -160,7 +160,9 @@ void TForm1::FollowDrop(const std::string& path, POINT point) {
   // Checked first, so that a drop that cannot be followed changes nothing.
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) RaiseInOutError(GetLastError());
-  if (point.x < ClientWidth() / 2) {
+  // The two halves meet in the middle of the Convert button, between the
+  // source browser and the destination browser.
+  if (point.x < BitBtn1->Left() + BitBtn1->Width() / 2) {
     // As the user's choice would: the folder list and the drive box follow,
     // and a file the mask leaves out becomes the mask. A folder opens in the
     // source browser, as the property takes it.

@@ -305,7 +305,9 @@ HGLOBAL PostDrop(const std::vector<std::string>& paths, POINT point) {
   return block;
 }
 
-constexpr POINT kOnTheLeft{60, 120}, kOnTheRight{460, 120};
+// The left point is on the source file list, right of the window's middle: the
+// halves meet at the Convert button.
+constexpr POINT kOnTheLeft{300, 120}, kOnTheRight{460, 120};
 
 TEST_F(MainFormTest, AFileDroppedOnTheLeftIsSelectedAndAFolderOnTheRightIsTheDestination) {
   ScratchFolder source("drop-src"), destination("drop-dst");
