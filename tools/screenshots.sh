@@ -4,7 +4,8 @@
 #   docs/about-box.png    the about box, opened with the About button
 # Runs Quorvel.exe under Wine on a private Xvfb display, then puts the shared
 # Wine session back to headless (build/wine-run.sh --stop).
-# Needs Xvfb, xdotool, xwd and ImageMagick's convert; builds what is missing.
+# Needs Xvfb, xdotool, xwd and ImageMagick's convert, and Wine's own fonts
+# (fonts-wine); builds what is missing.
 set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${BUILD:-$ROOT/build}
@@ -15,6 +16,9 @@ for tool in Xvfb xdotool xwd convert x86_64-w64-mingw32-g++; do
   command -v $tool >/dev/null || { echo "screenshots.sh: $tool is missing" >&2; exit 1; }
 done
 [ -x "$RUN" ] || { echo "screenshots.sh: $RUN is missing; configure the build first" >&2; exit 1; }
+# Wine draws the caption buttons with its Marlett: without it the close box is a letter "r".
+WINE_FONTS=/usr/share/wine/fonts
+[ -f "$WINE_FONTS/marlett.ttf" ] || { echo "screenshots.sh: Wine's fonts are missing from $WINE_FONTS (package fonts-wine; tools/setup.sh installs it)" >&2; exit 1; }
 cmake --build "$BUILD" --target Quorvel wine-keeper -j2 >/dev/null
 mkdir -p "$OUT"
 
@@ -64,6 +68,11 @@ export DISPLAY=:$(cat "$tmp/display")
 # Wine picks its graphics driver when the session starts: restart it with DISPLAY set.
 "$RUN" --stop
 "$RUN" --start
+# This Wine finds its own fonts only in the prefix's font folder, and a prefix
+# made before fonts-wine was installed has none: bring in those it lacks.
+FONTS=$("$RUN" winepath -u 'C:\windows\Fonts' 2>/dev/null | tr -d '\r')
+[ -d "$FONTS" ] || { echo "screenshots.sh: the prefix has no font folder ($FONTS)" >&2; exit 1; }
+cp -n "$WINE_FONTS"/* "$FONTS"/
 
 # Start in a folder with a few documents, so the lists show something. The
 # folder's path shows in the pictures: a plain name when it is free.
@@ -80,7 +89,9 @@ QPID=$!
 shot() {   # shot WINDOW-ID OUT.png
   sleep "$DELAY"   # let it paint
   eval "$(xdotool getwindowgeometry --shell "$1")"
-  xwd -root -silent | convert xwd:- -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
+  # No time stamps in the files: a picture changes in git only when what it shows does.
+  xwd -root -silent | convert xwd:- -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage \
+    -define png:exclude-chunks=date,time "$2"
   echo "$2: ${WIDTH}x${HEIGHT}"
 }
 biggest() {   # the largest visible X window whose name matches (Wine may add tiny ones)
