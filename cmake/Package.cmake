@@ -4,10 +4,6 @@
 # their debug information, which stays in the build tree) and the read-me in
 # English and in Japanese, in a folder of the package's name.
 install(TARGETS Quorvel quorvel-convert RUNTIME DESTINATION .)
-# The package target builds everything first; CPack's own install step then
-# only copies what is built, so that the package test, which runs CPack on a
-# built tree, never starts a build of its own.
-set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 # The read-me texts are kept in UTF-8 and written as a Windows user's editor
 # reads them without being told: CR LF line ends, the Japanese one in

@@ -1,6 +1,7 @@
-# The release package as a user gets it: made by CPack from this build (as the
-# package target makes it), listed, unpacked, and both programs started from
-# the unpacked folder under Wine.
+# The release package as a user gets it: made by CPack from this build as the
+# package target makes it (CPack first brings the build up to date, which
+# after a full build only checks it), listed, unpacked, and both programs
+# started from the unpacked folder under Wine.
 #   cmake -DBUILD_DIR=... -DCPACK=... -DVERSION=X.Y.Z -DPACKAGE=quorvel-X.Y.Z-win64 -DOBJDUMP=...
 #         -DWINE_RUN=.../wine-run.sh -DSTART_CHECK=.../program-start-check.exe -P package_test.cmake
 set(work ${BUILD_DIR}/package-test)
