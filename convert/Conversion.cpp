@@ -54,6 +54,9 @@ constexpr char kDestinationIsFolder[] = "同じ名前のフォルダがありま
 constexpr char kDestinationReadOnly[] = "読み取り専用のファイルです。";
 constexpr char kDestinationHidden[] = "隠しファイルです。";
 constexpr char kDestinationSystem[] = "システム ファイルです。";
+// The names of the standard streams in messages of the filter mode.
+constexpr char kStandardInputName[] = "標準入力";
+constexpr char kStandardOutputName[] = "標準出力";
 
 // A message in the program's style: what went wrong, the file, and why.
 std::string FailureText(const char* what, const std::string& path, const std::string& reason) {
@@ -208,7 +211,48 @@ std::string PutInPlace(const std::string& temporary, const std::string& destinat
   return FailureText(kCannotCreateDestination, destination, SystemErrorText(error));
 }
 
+
+enum class CopyEnd { kEndOfData, kWriteFailed, kStopped };
+
+// Reads the input's line pieces to the end of its data and passes them,
+// filtered, to write(text, length), which returns false when it could not
+// write them. Each piece is read into a line buffer of the usual 4096 bytes
+// that begins where the last piece ended, and the pieces are filtered and
+// written some 16 KiB at a time. The filter gives the same text for pieces
+// together as for the pieces one by one (no marker holds a line feed, and the
+// bytes of a marker cut off at the end are held back for the next round), in
+// far fewer calls. A read error ends the data too: the caller asks the stream.
+template <class Write>
+CopyEnd CopyThroughFilter(textfile::TextStream* input, PanoseFilter& filter, ConversionDialogs& dialogs,
+                          Write&& write) {
+  // Holds the input's lock throughout instead of taking it for every piece.
+  const textfile::TextFileLock inputLock(input);
+  char pieces[kGatheredSize + kLineBufferSize];
+  size_t gathered = 0;  // read and not yet filtered, at pieces[0, gathered)
+  for (bool endOfData = false; !endOfData;) {
+    const long length = textfile::ReadTextLineUnlocked(pieces + gathered, kLineBufferSize - 1, input);
+    if (length >= 0)
+      gathered += static_cast<size_t>(length);
+    else
+      endOfData = true;
+    if (gathered >= kGatheredSize || (endOfData && gathered > 0)) {
+      const size_t kept = filter.FilterBuffer(pieces, gathered, sizeof pieces);
+      // At the end of the data held bytes would be no marker after all.
+      const size_t heldBack = endOfData ? 0 : filter.PartialMarkerAtEnd(pieces, kept);
+      if (!write(pieces, kept - heldBack)) return CopyEnd::kWriteFailed;
+      std::memmove(pieces, pieces + kept - heldBack, heldBack);
+      gathered = heldBack;
+    }
+    if (!endOfData && dialogs.StopRequested()) return CopyEnd::kStopped;
+  }
+  return CopyEnd::kEndOfData;
+}
+
 }  // namespace
+
+std::string CannotOpenSourceText(const std::string& path, unsigned long error) {
+  return FailureText(kCannotOpenSource, path, SystemErrorText(error));
+}
 
 std::string DestinationPathFor(std::string_view sourcePath, std::string_view destinationFolder,
                                bool appendSuffix, std::string_view suffix) {
@@ -284,50 +328,20 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
 
   PanoseFilter filter;
   filter.Reset();
-  bool writeFailed = false;
-  bool stopped = false;
+  CopyEnd end;
   {
-    // The copy holds both streams' locks throughout instead of taking them
-    // for every line piece.
-    const textfile::TextFileLock inputLock(input.get());
+    // The copy holds the output's lock throughout instead of taking it for
+    // every write.
     const textfile::TextFileLock outputLock(output.get());
-    // The line pieces are read one after the other into pieces[], each into a
-    // line buffer of the usual 4096 bytes that begins where the last piece
-    // ended, and are filtered and written some 16 KiB at a time. The filter
-    // gives the same text for pieces together as for the pieces one by one
-    // (no marker holds a line feed, and the bytes of a marker cut off at the
-    // end are held back for the next round), in far fewer calls.
-    char pieces[kGatheredSize + kLineBufferSize];
-    size_t gathered = 0;  // read and not yet filtered, at pieces[0, gathered)
-    for (bool endOfData = false; !endOfData;) {
-      const long length =
-          textfile::ReadTextLineUnlocked(pieces + gathered, kLineBufferSize - 1, input.get());
-      if (length >= 0)
-        gathered += static_cast<size_t>(length);
-      else
-        endOfData = true;
-      if (gathered >= kGatheredSize || (endOfData && gathered > 0)) {
-        const size_t kept = filter.FilterBuffer(pieces, gathered, sizeof pieces);
-        // At the end of the file held bytes would be no marker after all.
-        const size_t heldBack = endOfData ? 0 : filter.PartialMarkerAtEnd(pieces, kept);
-        if (textfile::WriteTextLineUnlocked(pieces, kept - heldBack, output.get()) < 0) {
-          writeFailed = true;
-          break;
-        }
-        std::memmove(pieces, pieces + kept - heldBack, heldBack);
-        gathered = heldBack;
-      }
-      if (!endOfData && dialogs.StopRequested()) {
-        stopped = true;
-        break;
-      }
-    }
+    end = CopyThroughFilter(input.get(), filter, dialogs, [&](const char* text, size_t length) {
+      return textfile::WriteTextLineUnlocked(text, length, output.get()) >= 0;
+    });
   }
-  if (stopped) {
+  if (end == CopyEnd::kStopped) {
     result.outcome = ConversionOutcome::kStopped;
     return result;
   }
-  if (writeFailed)
+  if (end == CopyEnd::kWriteFailed)
     return fail(FailureText(kDestinationWriteFailed, destination, LastFileError()));
   if (textfile::TextStreamFailed(input.get()))
     return fail(FailureText(kSourceReadFailed, source, LastFileError()));
@@ -352,6 +366,53 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
     return fail(std::move(failure));
   temporary.Release();
 
+  result.outcome = ConversionOutcome::kConverted;
+  result.groupsRemoved = filter.groupsRemoved();
+  return result;
+}
+
+ConversionResult ConvertStandardStreams(ConversionDialogs& dialogs) {
+  ConversionResult result;
+  result.destinationPath = kStandardOutputName;
+  auto fail = [&](std::string message) {
+    result.outcome = ConversionOutcome::kFailed;
+    result.failureMessage = std::move(message);
+    dialogs.ShowFailure(result.failureMessage);
+    return result;
+  };
+
+  textfile::TextStream* const input = textfile::StandardTextStream(textfile::StandardStream::kInput);
+  textfile::TextStream* const output = textfile::StandardTextStream(textfile::StandardStream::kOutput);
+  if (textfile::SetTextFileBuffer(input, nullptr, textfile::kFullyBuffered, kStreamBufferSize) != 0)
+    return fail(FailureText(kCannotOpenSource, kStandardInputName, LastFileError()));
+
+  // The converted text is held until the input has been read to its end, so
+  // that a document refused at its end (a read error, data after a Ctrl-Z)
+  // writes nothing at all, as a refused conversion leaves no file.
+  std::string converted;
+  PanoseFilter filter;
+  filter.Reset();
+  const CopyEnd end = CopyThroughFilter(input, filter, dialogs, [&](const char* text, size_t length) {
+    converted.append(text, length);
+    return true;
+  });
+  if (end == CopyEnd::kStopped) {
+    result.outcome = ConversionOutcome::kStopped;
+    return result;
+  }
+  if (textfile::TextStreamFailed(input))
+    return fail(FailureText(kSourceReadFailed, kStandardInputName, LastFileError()));
+  textfile::EndOfFileMarkReport mark;
+  if (textfile::InspectEndOfFileMark(input, &mark) != 0)
+    return fail(FailureText(kSourceReadFailed, kStandardInputName, LastFileError()));
+  if (mark.otherDataFollows) return fail(EndOfFileMarkText(kStandardInputName, mark.markOffset));
+
+  // One platform write per buffer of translated text instead of one per line
+  // feed's 128-byte block.
+  textfile::SetTextFileBuffer(output, nullptr, textfile::kFullyBuffered, kStreamBufferSize);
+  if (textfile::WriteTextLine(converted.data(), converted.size(), output) < 0 ||
+      textfile::FlushTextFile(output) != 0)
+    return fail(FailureText(kDestinationWriteFailed, kStandardOutputName, LastFileError()));
   result.outcome = ConversionOutcome::kConverted;
   result.groupsRemoved = filter.groupsRemoved();
   return result;

@@ -46,3 +46,12 @@ std::string DestinationPathFor(std::string_view sourcePath, std::string_view des
 // A new destination never replaces a file that appeared meanwhile; a replaced
 // one keeps its attributes, security and creation time.
 ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDialogs& dialogs);
+
+// The filter mode: converts the document on the standard input and writes it to
+// the standard output, through the text-mode layer's standard streams and the
+// same filter, with the same refusals (a read error, data after a Ctrl-Z): a
+// refused document writes nothing. The destination path names the output.
+ConversionResult ConvertStandardStreams(ConversionDialogs& dialogs);
+
+// The message of a source that cannot be opened, with the system's reason.
+std::string CannotOpenSourceText(const std::string& path, unsigned long error);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/TestFiles.h"
@@ -176,11 +177,125 @@ TEST_F(ConvertToolTest, UsageAndHelp) {
   ProcessResult result = Run("--help");
   EXPECT_EQ(result.exitCode, 0u);
   EXPECT_EQ(result.output.rfind("usage: quorvel-convert", 0), 0u);
-  for (const char* bad : {"", "only-one-path", "--suffix", "--bogus a b"}) {
+  for (const char* option : {"--suffix", "--overwrite", "--update", "@FILE", "quorvel-convert -\r\n"})
+    EXPECT_NE(result.output.find(option), std::string::npos) << option;
+  for (const char* bad : {"", "only-one-path", "--suffix", "--bogus a b", "- b", "--update -"}) {
     result = Run(bad);
     EXPECT_EQ(result.exitCode, 2u) << bad;
     EXPECT_NE(result.errors.find("usage:"), std::string::npos) << bad;
   }
+}
+
+// Sets a file's last-write time.
+void SetLastWrite(const std::string& path, const FILETIME& time) {
+  const HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
+  CloseHandle(file);
+}
+
+FILETIME HoursLater(FILETIME time, int hours) {
+  ULARGE_INTEGER value{{time.dwLowDateTime, time.dwHighDateTime}};
+  value.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(hours) * 36000000000LL);
+  return FILETIME{value.LowPart, value.HighPart};
+}
+
+TEST_F(ConvertToolTest, WildcardsAndListFilesNameTheFilesTheFileListShows) {
+  for (const char* name : {"B.rtf", "a.rtf", "C.rtf", "hidden.rtf", "system.rtf", "other.txt"})
+    WriteFileBytes(source_ / name, "{\\*\\panose}x\r\n");
+  SetFileAttributesA((source_ / "hidden.rtf").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesA((source_ / "system.rtf").c_str(), FILE_ATTRIBUTE_SYSTEM);
+  ASSERT_TRUE(CreateDirectoryA((source_ / "folder.rtf").c_str(), nullptr));
+  // "表" ends in the trail byte 0x5C, in the folder's name and in the pattern's.
+  const std::string trailByteFolder = source_ / "表";
+  ASSERT_TRUE(CreateDirectoryA(trailByteFolder.c_str(), nullptr));
+  for (const char* name : {"表1.rtf", "表2.rtf", "表10.rtf"}) WriteFileBytes(trailByteFolder + "\\" + name, "t\r\n");
+
+  ProcessResult result = Run(Quoted(source_ / "*.rtf") + " " + Quoted(source_ / "*.doc") + " " +
+                             Quoted(trailByteFolder + "\\表?.rtf") + " " + Quoted(destination_.path()));
+  EXPECT_EQ(result.exitCode, 1u);
+  // In the file list's order: by name whatever the letter case.
+  std::string expected;
+  for (const std::string name : {"a.rtf", "B.rtf", "C.rtf"})
+    expected += (source_ / name) + " -> " + (destination_ / name) + " (1 panose group removed)\r\n";
+  for (const std::string name : {"表1.rtf", "表2.rtf"})
+    expected += trailByteFolder + "\\" + name + " -> " + (destination_ / name) + " (0 panose groups removed)\r\n";
+  EXPECT_EQ(result.output, expected);
+  EXPECT_EQ(result.errors, "quorvel-convert: 変換元ファイルを開けませんでした。 " + (source_ / "*.doc") +
+                               " ファイルが見つかりません。\r\n");
+  EXPECT_EQ(FolderEntries(destination_.path()),
+            (std::vector<std::string>{"B.rtf", "C.rtf", "a.rtf", "表1.rtf", "表2.rtf"}));
+
+  // A list file: one SOURCE a line, relative to the current folder, blank lines left out.
+  WriteFileBytes(source_ / "list.txt", "\r\n表\\表1?.rtf\r\n  \n\nother.txt\n");
+  ProgramOptions inSourceFolder;
+  inSourceFolder.folder = source_.path();
+  result = Run("@list.txt @missing.txt " + Quoted(destination_.path()), inSourceFolder);
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_EQ(result.output, trailByteFolder + "\\表10.rtf -> " + (destination_ / "表10.rtf") +
+                               " (0 panose groups removed)\r\n" + (source_ / "other.txt") + " -> " +
+                               (destination_ / "other.txt") + " (1 panose group removed)\r\n");
+  EXPECT_EQ(result.errors, "quorvel-convert: 変換元ファイルを開けませんでした。 " + (source_ / "missing.txt") +
+                               " ファイルが見つかりません。\r\n");
+}
+
+TEST_F(ConvertToolTest, UpdateReplacesOnlyOutOfDateDestinations) {
+  const FILETIME written{0xD0000000u, 0x01D9A000u};  // some day in 2023
+  for (const char* name : {"older.rtf", "equal.rtf", "newer.rtf", "new.rtf"}) {
+    WriteFileBytes(source_ / name, "{\\*\\panose}new\r\n");
+    SetLastWrite(source_ / name, written);
+  }
+  const std::pair<const char*, int> destinations[] = {{"older.rtf", -1}, {"equal.rtf", 0}, {"newer.rtf", 1}};
+  for (const auto& [name, hours] : destinations) {
+    WriteFileBytes(destination_ / name, "old\r\n");
+    SetLastWrite(destination_ / name, HoursLater(written, hours));
+  }
+  // Without --overwrite an out-of-date destination is still an error.
+  ProcessResult result = Run("--update " + Quoted(source_ / "older.rtf") + " " + Quoted(destination_.path()));
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_NE(result.errors.find("--overwrite"), std::string::npos) << result.errors;
+
+  result = Run("--update --overwrite " + Quoted(source_ / "*.rtf") + " " + Quoted(destination_.path()));
+  EXPECT_EQ(result.exitCode, 0u) << result.errors;
+  auto line = [&](const std::string& name, const char* what) {
+    return (source_ / name) + " -> " + (destination_ / name) + " (" + what + ")\r\n";
+  };
+  EXPECT_EQ(result.output, line("equal.rtf", "up to date") + line("new.rtf", "1 panose group removed") +
+                               line("newer.rtf", "up to date") + line("older.rtf", "1 panose group removed"));
+  EXPECT_EQ(result.errors, "");
+  EXPECT_EQ(ReadFileBytes(destination_ / "older.rtf"), " new\r\n");
+  EXPECT_EQ(ReadFileBytes(destination_ / "new.rtf"), " new\r\n");
+  EXPECT_EQ(ReadFileBytes(destination_ / "equal.rtf"), "old\r\n");
+  EXPECT_EQ(ReadFileBytes(destination_ / "newer.rtf"), "old\r\n");
+}
+
+TEST_F(ConvertToolTest, FilterModeThroughPipesAndRedirection) {
+  // Through pipes on both sides; the input ends in a CR that has no byte after it.
+  const std::string document = "{\\f0{\\*\\panose 1}A;}\r\nlf only\nend\r";
+  ProgramOptions piped;
+  piped.input = &document;
+  ProcessResult result = Run("-", piped);
+  EXPECT_EQ(result.exitCode, 0u) << result.errors;
+  EXPECT_EQ(result.output, "{\\f0 A;}\r\nlf only\r\nend");
+  EXPECT_EQ(result.errors, "");
+
+  // Data after a Ctrl-Z: refused, and nothing is written.
+  const std::string cutShort = "ab\r\n\x1A" "cd\r\n";
+  piped.input = &cutShort;
+  result = Run("-", piped);
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_EQ(result.output, "");
+  EXPECT_NE(result.errors.find("標準入力 先頭から 5 バイト目に終端記号 (0x1A) があり"), std::string::npos)
+      << result.errors;
+
+  // Redirected by the command interpreter, from a file into a file.
+  WriteFileBytes(source_ / "in.rtf", document + "\x1A");
+  ProgramOptions inSourceFolder;
+  inSourceFolder.folder = source_.path();
+  result = RunProgram("cmd.exe /c " + ProgramFolder() + "\\quorvel-convert.exe - < in.rtf > out.rtf", inSourceFolder);
+  EXPECT_EQ(result.exitCode, 0u) << result.errors;
+  EXPECT_EQ(ReadFileBytes(source_ / "out.rtf"), "{\\f0 A;}\r\nlf only\r\nend");
 }
 
 }  // namespace

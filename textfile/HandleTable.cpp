@@ -21,8 +21,9 @@ int64_t CurrentFileOffset(HANDLE handle) {
 // platform read returned lie after the mark in the file.
 void NoteEndOfFileMark(HandleEntry& entry, const char* afterMark, size_t bytesAfterMark) {
   entry.flags |= kHandleEndOfFileMarkSeen;
-  const int64_t offset = CurrentFileOffset(entry.Handle());
-  entry.endOfFileMarkOffset = offset < 0 ? -1 : offset - static_cast<int64_t>(bytesAfterMark) - 1;
+  const int64_t position = CurrentFileOffset(entry.Handle());
+  const int64_t offset = position < 0 ? entry.bytesRead : position;
+  entry.endOfFileMarkOffset = offset - static_cast<int64_t>(bytesAfterMark) - 1;
   entry.dataAfterEndOfFileMark = !textmode::OnlyEndOfFileMarks(afterMark, bytesAfterMark);
 }
 
@@ -78,7 +79,7 @@ int HandleTable::Open(const char* path, unsigned openFlags, unsigned permission)
   if (GetFileType(file.get()) == FILE_TYPE_CHAR) entryFlags |= kHandleDevice;
   for (int number = 0; number < kHandleSlots; ++number) {
     if (entries_[number].flags == 0) {
-      entries_[number] = HandleEntry{std::move(file), INVALID_HANDLE_VALUE, entryFlags, -1, false};
+      entries_[number] = HandleEntry{std::move(file), INVALID_HANDLE_VALUE, entryFlags, -1, false, 0};
       return number;
     }
   }
@@ -128,6 +129,7 @@ int HandleTable::Read(int number, char* destination, unsigned count) {
       return -1;
     }
     if (got == 0) break;
+    entry.bytesRead += got;
 
     size_t kept = textmode::FindEndOfFileMark(piece, got);
     if (kept < got) {
@@ -136,11 +138,16 @@ int HandleTable::Read(int number, char* destination, unsigned count) {
     } else if (piece[kept - 1] == textmode::kCarriageReturn) {
       // A piece ending in CR: put the byte after it in the CR's place, so that
       // a CR LF split between two pieces still loses only its CR.
+      // A pipe whose writer has gone has no further byte: the CR stays.
       DWORD one = 0;
       if (!ReadFile(handle, piece + kept - 1, 1, &one, nullptr)) {
-        SetErrorFromSystem(GetLastError());
-        return -1;
+        const DWORD error = GetLastError();
+        if (error != ERROR_BROKEN_PIPE) {
+          SetErrorFromSystem(error);
+          return -1;
+        }
       }
+      entry.bytesRead += one;
       if (one == 1 && piece[kept - 1] == textmode::kEndOfFileMark) {
         NoteEndOfFileMark(entry, nullptr, 0);
         --kept;

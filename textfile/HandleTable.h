@@ -31,6 +31,9 @@ struct HandleEntry {
   unsigned flags = 0;  // 0: free
   int64_t endOfFileMarkOffset = -1;
   bool dataAfterEndOfFileMark = false;  // seen in the piece that held the mark
+  // What the platform's text-mode reads have returned: a pipe has no file
+  // position, so the end-of-file mark's offset is counted from this instead.
+  int64_t bytesRead = 0;
 
   HANDLE Handle() const { return file ? file.get() : standard; }
 };

@@ -199,6 +199,10 @@ bool TextStreamFailed(const TextStream* stream) {
   return !Streams().IsValid(stream) || (stream->flags & kStreamError) != 0;
 }
 
+TextStream* StandardTextStream(StandardStream which) {
+  return &Streams().Slot(static_cast<int>(which));
+}
+
 void* TextStreamHandle(const TextStream* stream) {
   return Streams().IsValid(stream) ? Handles().Entry(stream->handleNumber).Handle() : nullptr;
 }
@@ -220,6 +224,7 @@ int InspectEndOfFileMark(TextStream* stream, EndOfFileMarkReport* report) {
   while (!report->otherDataFollows) {
     DWORD got = 0;
     if (!ReadFile(entry.Handle(), rest, sizeof rest, &got, nullptr)) {
+      if (GetLastError() == ERROR_BROKEN_PIPE) break;  // the writer has gone: the end
       SetErrorFromSystem(GetLastError());
       return -1;
     }

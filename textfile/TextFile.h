@@ -54,6 +54,12 @@ int FlushTextFile(TextStream* stream);
 // write-out or the platform close failed; the slot is freed either way.
 int CloseTextFile(TextStream* stream);
 
+// The standard streams, always open, over the process's standard handles as
+// they were when the layer was first used; text mode, and without a buffer
+// until SetTextFileBuffer gives them one (which reading needs). Never closed.
+enum class StandardStream { kInput = 0, kOutput = 1, kError = 2 };
+TextStream* StandardTextStream(StandardStream which);
+
 // True once a read or write on the stream has failed.
 bool TextStreamFailed(const TextStream* stream);
 

@@ -126,6 +126,17 @@ std::thread DrainPipe(HANDLE pipe, std::string* into) {
   });
 }
 
+// Writes the bytes into a pipe on a thread of its own and closes it, which
+// ends the reader's data.
+std::thread FeedPipe(HANDLE pipe, const std::string& bytes) {
+  return std::thread([pipe, &bytes] {
+    DWORD written = 0;
+    for (size_t done = 0; done < bytes.size(); done += written)
+      if (!WriteFile(pipe, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr)) break;
+    CloseHandle(pipe);
+  });
+}
+
 }  // namespace
 
 ProcessResult RunProgram(const std::string& commandLine, const ProgramOptions& options) {
@@ -143,10 +154,16 @@ ProcessResult RunProgram(const std::string& commandLine, const ProgramOptions& o
     outRead = nullptr;
   }
 
+  HANDLE inRead = nullptr, inWrite = nullptr;
+  if (options.input) {
+    if (!CreatePipe(&inRead, &inWrite, &inheritable, 0)) ADD_FAILURE() << "CreatePipe" << ErrorSuffix();
+    SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
+  }
+
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdInput = options.input ? inRead : GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = outWrite;
   startup.hStdError = errWrite;
   PROCESS_INFORMATION process{};
@@ -156,6 +173,8 @@ ProcessResult RunProgram(const std::string& commandLine, const ProgramOptions& o
                      options.folder.empty() ? nullptr : options.folder.c_str(), &startup, &process);
   CloseHandle(outWrite);
   CloseHandle(errWrite);
+  if (inRead) CloseHandle(inRead);
+  std::thread inWriter = inWrite ? FeedPipe(inWrite, *options.input) : std::thread();
   std::thread outReader = outRead ? DrainPipe(outRead, &result.output) : std::thread();
   std::thread errReader = DrainPipe(errRead, &result.errors);
   if (started) {
@@ -171,6 +190,7 @@ ProcessResult RunProgram(const std::string& commandLine, const ProgramOptions& o
   } else {
     ADD_FAILURE() << "cannot start " << commandLine << ErrorSuffix();
   }
+  if (inWriter.joinable()) inWriter.join();
   if (outReader.joinable()) outReader.join();
   errReader.join();
   return result;

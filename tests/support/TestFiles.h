@@ -45,6 +45,8 @@ struct ProgramOptions {
   std::string folder;                 // the child's current folder; empty: ours
   bool outputUnwritable = false;      // standard output is a pipe whose reader has gone
   unsigned long creationFlags = 0;    // for CreateProcessA
+  // When set, standard input is a pipe that gives these bytes and then ends.
+  const std::string* input = nullptr;
   // Called once the child runs, with its process id, before waiting for its end.
   std::function<void(unsigned long processId)> whileRunning;
 };
