@@ -14,22 +14,22 @@ namespace {
 struct StockKind {
   const char* resource;
   unsigned captionId;  // 0: none
-  int modalResult;
+  TModalResult modalResult;
 };
 
 // Per kind, in the order of TBitBtnKind.
 constexpr StockKind kStockKinds[] = {
-    {nullptr, 0, 0},                           // bkCustom
-    {"BBOK", strings::kOkButton, 1},           // bkOK
-    {"BBCANCEL", strings::kCancelButton, 2},   // bkCancel
-    {"BBHELP", strings::kHelpButton, 0},       // bkHelp
-    {"BBYES", strings::kYesButton, 6},         // bkYes
-    {"BBNO", strings::kNoButton, 7},           // bkNo
-    {"BBCLOSE", strings::kCloseButton, 0},     // bkClose
-    {"BBABORT", strings::kAbortButton, 3},     // bkAbort
-    {"BBRETRY", strings::kRetryButton, 4},     // bkRetry
-    {"BBIGNORE", strings::kIgnoreButton, 5},   // bkIgnore
-    {"BBALL", strings::kAllButton, 8},         // bkAll
+    {nullptr, 0, mrNone},                            // bkCustom
+    {"BBOK", strings::kOkButton, mrOk},              // bkOK
+    {"BBCANCEL", strings::kCancelButton, mrCancel},  // bkCancel
+    {"BBHELP", strings::kHelpButton, mrNone},        // bkHelp
+    {"BBYES", strings::kYesButton, mrYes},           // bkYes
+    {"BBNO", strings::kNoButton, mrNo},              // bkNo
+    {"BBCLOSE", strings::kCloseButton, mrNone},      // bkClose
+    {"BBABORT", strings::kAbortButton, mrAbort},     // bkAbort
+    {"BBRETRY", strings::kRetryButton, mrRetry},     // bkRetry
+    {"BBIGNORE", strings::kIgnoreButton, mrIgnore},  // bkIgnore
+    {"BBALL", strings::kAllButton, mrAll},           // bkAll
 };
 
 bool DefaultOf(TBitBtnKind kind) { return kind == bkOK || kind == bkYes; }

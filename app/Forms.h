@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "framework/ModalResult.h"
 #include "framework/WinControl.h"
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
@@ -17,9 +18,6 @@ enum TPosition {
 };
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 
-using TModalResult = int;
-constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
-                       mrNo = 7, mrAll = 8;
 
 
 class TForm : public TWinControl {

@@ -2,6 +2,7 @@
 // bitmap button.
 #pragma once
 
+#include "framework/ModalResult.h"
 #include "framework/WinControl.h"
 
 class TButton : public TWinControl {
@@ -18,8 +19,8 @@ public:
   bool Cancel() const { return cancel_; }
   void SetCancel(bool value) { cancel_ = value; }
   // Given to the button's form when the button is clicked.
-  int ModalResult() const { return modalResult_; }
-  void SetModalResult(int value) { modalResult_ = value; }
+  TModalResult ModalResult() const { return modalResult_; }
+  void SetModalResult(TModalResult value) { modalResult_ = value; }
   bool RespondsToEnter() const { return respondsToEnter_; }
 
   // Sets the form's modal result, then fires OnClick.
@@ -41,5 +42,5 @@ protected:
 private:
   bool default_ = false;
   bool cancel_ = false;
-  int modalResult_ = 0;
+  TModalResult modalResult_ = mrNone;
 };
