@@ -10,6 +10,7 @@
 #include "app/TaskWindowsDisabler.h"
 #include "framework/Button.h"
 #include "runtime/Exceptions.h"
+#include "runtime/MbcsText.h"
 #include "runtime/ResourceStrings.h"
 #include "runtime/ScopeExit.h"
 #include "runtime/UniqueHandle.h"
@@ -385,12 +386,11 @@ bool TForm::DialogKey(const MSG& message) {
   if (message.message == WM_SYSCHAR ||
       (message.message == WM_CHAR && dynamic_cast<TButton*>(TWinControl::FromHandle(GetFocus())))) {
     const char key = static_cast<char>(message.wParam);
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     std::vector<TButton*> buttons;
     CollectButtons(this, buttons);
     for (TButton* button : buttons) {
       const char mnemonic = button->Mnemonic();
-      if (mnemonic && lower(mnemonic) == lower(key) && button->CanFocus()) {
+      if (mnemonic && UpperAsciiLetter(mnemonic) == UpperAsciiLetter(key) && button->CanFocus()) {
         button->Click();
         return true;
       }
