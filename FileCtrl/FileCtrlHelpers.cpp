@@ -38,12 +38,6 @@ int FontTextHeight(TFont& font) {
   return metrics.tmHeight;
 }
 
-int CompareWithLocale(std::string_view a, std::string_view b, unsigned long flags) {
-  return CompareStringA(LOCALE_USER_DEFAULT, flags, a.data(), static_cast<int>(a.size()), b.data(),
-                        static_cast<int>(b.size())) -
-         CSTR_EQUAL;
-}
-
 bool EndsWithChar(std::string_view text, char c) {
   size_t last = std::string_view::npos;
   for (size_t i = 0; i < text.size(); ++i) {

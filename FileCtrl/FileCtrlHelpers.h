@@ -18,9 +18,6 @@ std::string JoinWithSeparator(std::string_view folder, std::string_view name);
 int FolderDepth(std::string_view path);
 // The cell height of a font's text (GetTextMetricsA on a screen DC).
 int FontTextHeight(TFont& font);
-// CompareStringA in the user's default locale with those flags: below, equal
-// to or above 0 as a sorts before, with or after b.
-int CompareWithLocale(std::string_view a, std::string_view b, unsigned long flags);
 // True when the last character (double-byte aware) is `c`.
 bool EndsWithChar(std::string_view text, char c);
 // Offset of the first "\" that is a character of its own, or npos.

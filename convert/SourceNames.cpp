@@ -17,8 +17,7 @@ constexpr DWORD kLeftOutAttributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_H
 // The file list is a sorted list box, which orders its names by the user's
 // locale without regard to letter case.
 bool ListedBefore(const std::string& a, const std::string& b) {
-  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                        static_cast<int>(b.size())) == CSTR_LESS_THAN;
+  return CompareWithLocale(a, b, NORM_IGNORECASE) < 0;
 }
 
 bool IsBlank(const std::string& line) {

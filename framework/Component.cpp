@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "runtime/Exceptions.h"
+#include "runtime/MbcsText.h"
 #include "runtime/ResourceStrings.h"
 
 namespace {
@@ -32,8 +33,7 @@ std::vector<const ClassInfo*>& Registry() {
 const ClassInfo TComponent::kClassInfo{"TComponent", &TPersistent::kClassInfo, nullptr, kComponentProperties};
 
 bool SameText(std::string_view a, std::string_view b) {
-  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                        static_cast<int>(b.size())) == CSTR_EQUAL;
+  return CompareWithLocale(a, b, NORM_IGNORECASE) == 0;
 }
 
 TComponent::TComponent(TComponent* owner) {

@@ -78,3 +78,9 @@ std::string LowerFileName(std::string_view name) {
 std::string LowerAnsi(std::string_view text) {
   return MapAnsiCase(std::string(text), LetterCase::kLower);
 }
+
+int CompareWithLocale(std::string_view a, std::string_view b, unsigned long flags) {
+  return CompareStringA(LOCALE_USER_DEFAULT, flags, a.data(), static_cast<int>(a.size()), b.data(),
+                        static_cast<int>(b.size())) -
+         CSTR_EQUAL;
+}

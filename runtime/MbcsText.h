@@ -32,3 +32,6 @@ std::string FoldLetterCase(std::string text, LetterCase letterCase);
 std::string LowerFileName(std::string_view name);
 // The system's ANSI lower-casing (CharLowerBuffA), on every code page.
 std::string LowerAnsi(std::string_view text);
+// CompareStringA in the user's default locale with those flags (such as
+// NORM_IGNORECASE): below, equal to or above 0 as a sorts before, with or after b.
+int CompareWithLocale(std::string_view a, std::string_view b, unsigned long flags);

@@ -81,6 +81,13 @@ struct File {
   static void Close(Type file) { CloseHandle(file); }
 };
 
+// Process, thread, event and pipe handles: null when there is none.
+struct KernelObject {
+  using Type = HANDLE;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type object) { CloseHandle(object); }
+};
+
 struct Find {
   using Type = HANDLE;
   static Type Invalid() { return INVALID_HANDLE_VALUE; }
@@ -98,6 +105,7 @@ using UniqueIcon = UniqueHandle<handle_traits::Icon>;
 using UniqueRegKey = UniqueHandle<handle_traits::RegKey>;
 using UniqueFile = UniqueHandle<handle_traits::File>;
 using UniqueFindHandle = UniqueHandle<handle_traits::Find>;
+using UniqueKernelObject = UniqueHandle<handle_traits::KernelObject>;
 
 // A window's DC from GetDC, given back with ReleaseDC (which needs the window too).
 class WindowDC {

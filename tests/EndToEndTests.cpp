@@ -16,7 +16,6 @@ using namespace quorvel_driver;
 
 namespace {
 
-constexpr char kMainCaption[] = "Quorvel for Word97 -> HelpWorkshop v4.01";
 constexpr char kAboutCaption[] = "バージョン情報";
 constexpr char kOverwriteText[] = "変換先に同名ファイルが存在します。\n上書きしてもよろしいでしょうか。";
 constexpr char kOverwriteCaption[] = "確認";

@@ -8,23 +8,14 @@
 #include <cstdio>
 #include <string>
 
+#include "main/SettingsKey.h"
+#include "runtime/ScopeExit.h"
 #include "runtime/UniqueHandle.h"
 #include "tests/support/QuorvelDriver.h"
 
 using namespace quorvel_driver;
 
 namespace {
-
-constexpr char kMainCaption[] = "Quorvel for Word97 -> HelpWorkshop v4.01";
-constexpr char kSettingsKey[] = "Software\\Brenwick\\Quorvel";
-
-// Process handles are null when there is none.
-struct KernelObject {
-  using Type = HANDLE;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type object) { CloseHandle(object); }
-};
-using UniqueKernelObject = UniqueHandle<KernelObject>;
 
 int Fail(const std::string& reason) {
   std::fprintf(stderr, "program-start-check: %s\n", reason.c_str());
@@ -40,9 +31,7 @@ int main(int argc, char** argv) {
   // A first start: no saved settings whose restoring could show a message
   // first, and nothing saved by this run is left behind.
   RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
-  struct ForgetSettings {
-    ~ForgetSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
-  } forget;
+  const ScopeExit forgetSettings([] { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); });
 
   std::string commandLine = "\"" + program + "\"";
   STARTUPINFOA startup{};
@@ -54,15 +43,12 @@ int main(int argc, char** argv) {
   const UniqueKernelObject process(started.hProcess);
   const UniqueKernelObject thread(started.hThread);
   // Whatever went wrong, the program does not outlive the check.
-  struct EndProgram {
-    HANDLE process;
-    ~EndProgram() {
-      if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process, 99);
-        WaitForSingleObject(process, kPatience);
-      }
+  const ScopeExit endProgram([&process] {
+    if (WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process.get(), 99);
+      WaitForSingleObject(process.get(), kPatience);
     }
-  } end{process.get()};
+  });
 
   HWND mainWindow = nullptr;
   const auto ended = [&] { return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; };

@@ -14,6 +14,9 @@
 
 namespace quorvel_driver {
 
+// The main window's caption, which tells it from the program's other windows.
+constexpr char kMainCaption[] = "Quorvel for Word97 -> HelpWorkshop v4.01";
+
 constexpr DWORD kPatience = 20000;  // ms to wait for anything the program should do
 constexpr DWORD kPoll = 50;         // ms between looks
 
