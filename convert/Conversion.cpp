@@ -9,6 +9,7 @@
 
 #include "convert/PanoseFilter.h"
 #include "convert/TemporaryFile.h"
+#include "runtime/AnsiNames.h"
 #include "runtime/MbcsText.h"
 #include "runtime/SystemErrorText.h"
 #include "runtime/UniqueHandle.h"
@@ -45,10 +46,6 @@ constexpr char kDestinationAppeared[] =
     "変換中に同名のファイルが作成されました。"
     "上書きの確認をしていないため、変換したファイルは破棄しました。";
 constexpr char kDestinationWriteFailed[] = "変換先ファイルの書き込み中にエラーが発生しました。";
-constexpr char kUnusableName[] = "このファイル名はコード ページ %u では使えません。";
-constexpr char kUnusableNameReason[] =
-    "このコード ページで表せない文字が「?」になっています。"
-    "ファイル名を変更してから、もう一度変換してください。";
 // Why an existing destination may not be replaced.
 constexpr char kDestinationIsFolder[] = "同じ名前のフォルダがあります。";
 constexpr char kDestinationReadOnly[] = "読み取り専用のファイルです。";
@@ -113,19 +110,6 @@ unsigned long ProbeWriteAccess(const std::string& path) {
 std::string LastFileError() {
   const unsigned long error = textfile::LastSystemError();
   return SystemErrorText(error ? error : ERROR_GEN_FAILURE);
-}
-
-// A character the ANSI code page cannot hold comes out of the wide-to-ANSI
-// conversion as "?", so such a name shows a wildcard that the user never typed.
-// A real file name can hold neither "?" nor "*".
-bool NameHasWildcard(const std::string& path) {
-  return path.find_first_of("?*") != std::string::npos;
-}
-
-std::string UnusableNameText(const std::string& path) {
-  char what[160];
-  std::snprintf(what, sizeof what, kUnusableName, GetACP());
-  return FailureText(what, path, kUnusableNameReason);
 }
 
 // What identifies the source's content for the length of one conversion.
@@ -278,10 +262,11 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
     return result;
   };
 
-  // Refused before anything is asked or opened: such a name would reach the
-  // file functions with wildcards in it and could name another file.
-  if (NameHasWildcard(source)) return fail(UnusableNameText(source));
-  if (NameHasWildcard(destination)) return fail(UnusableNameText(destination));
+  // Refused before anything is asked or opened: a name the code page cannot
+  // hold arrives with "?" in it and would reach the file functions as a
+  // pattern, which could name another file.
+  if (HasUnusableCharacter(source)) return fail(UnusableNameText(source));
+  if (HasUnusableCharacter(destination)) return fail(UnusableNameText(destination));
 
   // The source is opened first, so that a source that cannot be read, or is
   // no file on a disk, is reported before the user is asked anything.
