@@ -27,6 +27,7 @@ constexpr size_t kGatheredSize = 16 * 1024;
 // The conversion's own texts. A failure message is a headline, the file, and
 // a reason: the system's, or one of these.
 constexpr char kCannotOpenSource[] = "変換元ファイルを開けませんでした。";
+constexpr char kSourceIsFolder[] = "これはフォルダです。変換できるのは文書ファイルだけです。";
 constexpr char kSourceNotOnDisk[] = "変換元はディスク上のファイルではありません。";
 constexpr char kSourceNotOnDiskReason[] = "デバイスやパイプからは変換できません。";
 constexpr char kSourceReadFailed[] = "変換元ファイルの読み込み中にエラーが発生しました。";
@@ -35,6 +36,12 @@ constexpr char kSourceChangedReason[] = "変換先ファイルは変更してい
 constexpr char kSourceEndsEarly[] = "変換元ファイルを最後まで読み込めないため、変換を中止しました。";
 constexpr char kDataAfterEndOfFileMark[] =
     "先頭から %" PRId64 " バイト目に終端記号 (0x1A) があり、その後にもデータが続いています。";
+constexpr char kGroupNotClosed[] =
+    "変換元ファイルが panose グループ ({\\*\\panose ...}) の途中で終わっているため、変換を中止しました。";
+constexpr char kGroupNotClosedReason[] = "文書が壊れているか、途中までしか保存されていない可能性があります。";
+constexpr char kSuffixNotForFileNames[] = "付加文字列はファイル名に使えません。";
+constexpr char kFileNameRule[] =
+    "ファイル名には \\ / : * ? \" < > | と制御文字は使えず、末尾を空白やピリオドにすることもできません。";
 constexpr char kDestinationIsSource[] = "変換先のファイルが変換元のファイルと同じです。";
 constexpr char kDestinationIsSourceReason[] =
     "変換元のファイルを上書きすることはできません。"
@@ -70,6 +77,48 @@ std::string EndOfFileMarkText(const std::string& path, int64_t markOffset) {
   return FailureText(kSourceEndsEarly, path, where);
 }
 
+// The prefix of a path that the system takes as it stands.
+constexpr std::string_view kVerbatimPrefix = "\\\\?\\";
+
+// Characters that no file name holds. A suffix with one of them would name a
+// place instead (a backslash or slash leads out of the destination folder, a
+// colon to an alternate data stream) or a pattern.
+constexpr char kCharactersNoFileNameHolds[] = "\\/:*?\"<>|";
+
+// True when the suffix can end a file name: none of the characters above, no
+// control character, and no space or dot at its end, which Windows would drop
+// so that the copy took another file's name. Double-byte aware: the second
+// byte of a Shift-JIS character may be 0x5C or 0x7C.
+bool SuffixFitsAFileName(std::string_view suffix) {
+  bool endsInSpaceOrDot = false;
+  for (size_t i = 0; i < suffix.size(); ++i) {
+    const char c = suffix[i];
+    endsInSpaceOrDot = c == ' ' || c == '.';
+    if (IsLeadByte(c) && i + 1 < suffix.size()) {
+      ++i;
+    } else if (static_cast<unsigned char>(c) < 0x20 || std::strchr(kCharactersNoFileNameHolds, c)) {
+      return false;
+    }
+  }
+  return !endsInSpaceOrDot;
+}
+
+// Why the source could not be opened. A folder is refused by the system as
+// "access denied", which would blame the user's rights.
+std::string CannotOpenSourceMessage(const std::string& source) {
+  const unsigned long error = textfile::LastSystemError();
+  const DWORD attributes = GetFileAttributesA(source.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return FailureText(kCannotOpenSource, source, kSourceIsFolder);
+  return FailureText(kCannotOpenSource, source, SystemErrorText(error ? error : ERROR_GEN_FAILURE));
+}
+
+// A group still open at the end of the data would take everything from its
+// start to the end with it.
+std::string GroupNotClosedText(const std::string& path) {
+  return FailureText(kGroupNotClosed, path, kGroupNotClosedReason);
+}
+
 // Opens a path for nothing but its identity; INVALID_HANDLE_VALUE when it cannot.
 HANDLE OpenForIdentity(const std::string& path) {
   return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -100,11 +149,21 @@ std::string ReasonDestinationIsFixed(const std::string& path) {
   return {};
 }
 
-// Another program may hold the destination open without sharing write access.
-unsigned long ProbeWriteAccess(const std::string& path) {
-  UniqueFile probe(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+// Another program may hold the destination open without sharing write access,
+// or without sharing its deletion, which the replacement needs too: under Wine
+// ReplaceFileA would then fail only after it had made a backup name (rfNNN.tmp)
+// beside the destination, and leave that behind.
+unsigned long ProbeReplaceAccess(const std::string& path) {
+  UniqueFile probe(CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   return probe ? ERROR_SUCCESS : GetLastError();
+}
+
+// The conversion reads a CR without an LF after it as a line end: removed, it
+// would join the lines of a document with CR line ends, and \b CR bold
+// would read as the control word \bbold.
+bool ReadCarriageReturnsAsLineEnds(textfile::TextStream* input) {
+  return textfile::SetCarriageReturnReading(input, textfile::CarriageReturnReading::kLineEnd) == 0;
 }
 
 std::string LastFileError() {
@@ -242,7 +301,15 @@ std::string DestinationPathFor(std::string_view sourcePath, std::string_view des
                                bool appendSuffix, std::string_view suffix) {
   std::string destination(destinationFolder);
   const size_t slash = LastBackslash(sourcePath);
-  if (slash != std::string_view::npos) destination += sourcePath.substr(slash);
+  if (slash != std::string_view::npos) {
+    std::string_view fileName = sourcePath.substr(slash);
+    // A drive root keeps its backslash, and the doubled one that follows is
+    // harmless, except after "\\?\": such a path reaches the file system as
+    // it stands, and Windows refuses the empty name between the two.
+    if (destination.starts_with(kVerbatimPrefix) && LastBackslash(destination) == destination.size() - 1)
+      fileName.remove_prefix(1);
+    destination += fileName;
+  }
   if (appendSuffix) destination += suffix;
   return destination;
 }
@@ -262,22 +329,25 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
     return result;
   };
 
-  // Refused before anything is asked or opened: a name the code page cannot
-  // hold arrives with "?" in it and would reach the file functions as a
-  // pattern, which could name another file.
+  // Refused before anything is asked or opened: a suffix that names no file
+  // name; a name the code page cannot hold, which arrives with "?" in it and
+  // would reach the file functions as a pattern that could name another file.
+  if (request.appendSuffix && !SuffixFitsAFileName(request.suffix))
+    return fail(FailureText(kSuffixNotForFileNames, destination, kFileNameRule));
   if (HasUnusableCharacter(source)) return fail(UnusableNameText(source));
   if (HasUnusableCharacter(destination)) return fail(UnusableNameText(destination));
 
   // The source is opened first, so that a source that cannot be read, or is
   // no file on a disk, is reported before the user is asked anything.
   StreamCloser input(textfile::OpenTextFile(source.c_str(), "rt"));
-  if (!input.get()) return fail(FailureText(kCannotOpenSource, source, LastFileError()));
+  if (!input.get()) return fail(CannotOpenSourceMessage(source));
   const HANDLE sourceFile = textfile::TextStreamHandle(input.get());
   // A serial port, a pipe or a console would be read until it ends, which may be never.
   if (GetFileType(sourceFile) != FILE_TYPE_DISK)
     return fail(FailureText(kSourceNotOnDisk, source, kSourceNotOnDiskReason));
   // Without the large buffer the standard one serves, only more slowly.
   textfile::SetTextFileBuffer(input.get(), nullptr, textfile::kFullyBuffered, kStreamBufferSize);
+  if (!ReadCarriageReturnsAsLineEnds(input.get())) return fail(FailureText(kCannotOpenSource, source, LastFileError()));
   SourceSnapshot before;
   if (!TakeSnapshot(sourceFile, &before))
     return fail(FailureText(kCannotOpenSource, source, SystemErrorText(GetLastError())));
@@ -293,7 +363,7 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
       result.outcome = ConversionOutcome::kDeclined;
       return result;
     }
-    const unsigned long denied = ProbeWriteAccess(destination);
+    const unsigned long denied = ProbeReplaceAccess(destination);
     if (denied != ERROR_SUCCESS)
       return fail(FailureText(kCannotWriteDestination, destination, SystemErrorText(denied)));
   }
@@ -342,6 +412,7 @@ ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDia
     return fail(FailureText(kSourceReadFailed, source, SystemErrorText(GetLastError())));
   if (!(after == before))
     return fail(FailureText(kSourceChanged, source, kSourceChangedReason));
+  if (filter.inside()) return fail(GroupNotClosedText(source));
 
   input.Close();
   if (output.Close() != 0)
@@ -368,7 +439,8 @@ ConversionResult ConvertStandardStreams(ConversionDialogs& dialogs) {
 
   textfile::TextStream* const input = textfile::StandardTextStream(textfile::StandardStream::kInput);
   textfile::TextStream* const output = textfile::StandardTextStream(textfile::StandardStream::kOutput);
-  if (textfile::SetTextFileBuffer(input, nullptr, textfile::kFullyBuffered, kStreamBufferSize) != 0)
+  if (textfile::SetTextFileBuffer(input, nullptr, textfile::kFullyBuffered, kStreamBufferSize) != 0 ||
+      !ReadCarriageReturnsAsLineEnds(input))
     return fail(FailureText(kCannotOpenSource, kStandardInputName, LastFileError()));
 
   // The converted text is held until the input has been read to its end, so
@@ -391,6 +463,7 @@ ConversionResult ConvertStandardStreams(ConversionDialogs& dialogs) {
   if (textfile::InspectEndOfFileMark(input, &mark) != 0)
     return fail(FailureText(kSourceReadFailed, kStandardInputName, LastFileError()));
   if (mark.otherDataFollows) return fail(EndOfFileMarkText(kStandardInputName, mark.markOffset));
+  if (filter.inside()) return fail(GroupNotClosedText(kStandardInputName));
 
   // One platform write per buffer of translated text instead of one per line
   // feed's 128-byte block.

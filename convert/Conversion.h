@@ -10,7 +10,7 @@ struct ConversionRequest {
   std::string sourcePath{};      // full path of the source file; empty: nothing selected
   std::string destinationFolder{}; // a drive root keeps its backslash (D:\)
   bool appendSuffix = false;
-  std::string suffix{};          // appended after the extension, unchanged
+  std::string suffix{};  // appended after the extension; must fit a file name
 };
 
 // How a conversion talks to its user.
@@ -36,7 +36,8 @@ struct ConversionResult {
 };
 
 // The destination folder, then "\" and the source's file name (the source path
-// from its last backslash on), then the suffix when it is to be appended.
+// from its last backslash on), then the suffix when it is to be appended. A
+// drive root gives a doubled backslash (D:\\A.RTF), except after "\\?\".
 std::string DestinationPathFor(std::string_view sourcePath, std::string_view destinationFolder,
                                bool appendSuffix, std::string_view suffix);
 
@@ -44,13 +45,16 @@ std::string DestinationPathFor(std::string_view sourcePath, std::string_view des
 // folder and put in place only when complete, so an existing destination keeps
 // its content when anything fails, and the source is never opened for writing.
 // A new destination never replaces a file that appeared meanwhile; a replaced
-// one keeps its attributes, security and creation time.
+// one keeps its attributes, security and creation time. A document that ends
+// inside a panose group is refused rather than cut short. The source is read
+// with a run of CRs (and the LF after it) as one line end.
 ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDialogs& dialogs);
 
 // The filter mode: converts the document on the standard input and writes it to
 // the standard output, through the text-mode layer's standard streams and the
-// same filter, with the same refusals (a read error, data after a Ctrl-Z): a
-// refused document writes nothing. The destination path names the output.
+// same filter and line ends, with the same refusals (a read error, data after
+// a Ctrl-Z, a group never closed): a refused document writes nothing. The
+// destination path names the output.
 ConversionResult ConvertStandardStreams(ConversionDialogs& dialogs);
 
 // The message of a source that cannot be opened, with the system's reason.

@@ -87,6 +87,9 @@ TEST(DestinationPath, FolderThenFileNameThenSuffix) {
   EXPECT_EQ(DestinationPathFor("C:\\DOCS\\A.RTF", "D:\\OUT", true, ""), "D:\\OUT\\A.RTF");
   EXPECT_EQ(DestinationPathFor("C:\\HELP\\MANUAL.RTF", "C:\\HELP", true, "_hcw"), "C:\\HELP\\MANUAL.RTF_hcw");
   EXPECT_EQ(DestinationPathFor("C:\\DOCS\\Mixed.Rtf", "D:\\", false, ""), "D:\\\\Mixed.Rtf");
+  // After "\\?\" nothing cleans up a doubled backslash.
+  EXPECT_EQ(DestinationPathFor("C:\\DOCS\\A.RTF", "\\\\?\\D:\\", false, ""), "\\\\?\\D:\\A.RTF");
+  EXPECT_EQ(DestinationPathFor("C:\\DOCS\\A.RTF", "\\\\?\\D:\\OUT", false, ""), "\\\\?\\D:\\OUT\\A.RTF");
   EXPECT_EQ(DestinationPathFor("A.RTF", "D:\\OUT", false, ""), "D:\\OUT");
   EXPECT_EQ(DestinationPathFor("C:\\A.RTF", "D:\\OUT", true, " x "), "D:\\OUT\\A.RTF x ");
 }
@@ -115,8 +118,6 @@ TEST_F(ConversionTest, PanoseGroupsBecomeSpaces) {
 TEST_F(ConversionTest, GroupsAcrossLines) {
   EXPECT_EQ(Converted("before{\\*\\panose 02\r\n0b0604020202020204\r\n}after\r\n"), "before after\r\n");
   EXPECT_EQ(Converted("a{\\*\\panose 1\r\n}rest\r\n"), "a rest\r\n");
-  // Never closed: the copy ends where the group began.
-  EXPECT_EQ(Converted("keep\r\nthis{\\*\\panose 1\r\nlost\r\n"), "keep\r\nthis");
   // A line longer than the line buffer comes in pieces of 4094 bytes: a group
   // opened in one piece runs on into the next, and a marker cut in two by the
   // pieces is still found, wherever the cut falls.
@@ -147,7 +148,12 @@ TEST_F(ConversionTest, LineEndsAndSizes) {
   }
   EXPECT_EQ(Converted(crlf), crlf);
   EXPECT_EQ(Converted(lf), crlf);
-  EXPECT_EQ(Converted("no\rbreaks\rat all\r"), "nobreaksat all");
+  // A CR alone ends a line as well; so does a run of CRs, with or without an
+  // LF after it, also where the run is cut by the end of a 32 KiB fill.
+  EXPECT_EQ(Converted("CR\rline ends\r\rat all\r"), "CR\r\nline ends\r\nat all\r\n");
+  EXPECT_EQ(Converted("{\\b\rbold}\r\n"), "{\\b\r\nbold}\r\n");
+  for (const char* end : {"\r", "\r\r", "\r\n", "\r\r\n"})
+    EXPECT_EQ(Converted(std::string(32767, 'a') + end + "b"), std::string(32767, 'a') + "\r\nb") << end;
   EXPECT_EQ(Converted("last line without end"), "last line without end");
   EXPECT_EQ(Converted(std::string(4094, 'x') + "\r\n"), std::string(4094, 'x') + "\r\n");
 }
@@ -168,12 +174,15 @@ TEST_F(ConversionTest, ZeroBytesReachTheDestination) {
 TEST_F(ConversionTest, EndOfFileMarkAtTheEndIsDroppedQuietly) {
   EXPECT_EQ(Converted("text\r\n\x1A"), "text\r\n");
   EXPECT_EQ(Converted("text\r\n\x1A\x1A\x1A"), "text\r\n");
-  EXPECT_EQ(Converted(std::string(511, 'a') + "\r\x1A"), std::string(511, 'a'));
+  // A CR before the mark ends the last line.
+  EXPECT_EQ(Converted(std::string(511, 'a') + "\r\x1A"), std::string(511, 'a') + "\r\n");
   // The same at the end of one of the conversion's large fills.
-  EXPECT_EQ(Converted(std::string(32767, 'a') + "\r\x1A"), std::string(32767, 'a'));
+  EXPECT_EQ(Converted(std::string(32767, 'a') + "\r\x1A"), std::string(32767, 'a') + "\r\n");
 }
 
-TEST_F(ConversionTest, DataAfterTheEndOfFileMarkRefusesTheConversion) {
+// Cut short by a Ctrl-Z with data after it, or inside a panose group: the
+// copy would lose the rest of the document.
+TEST_F(ConversionTest, DocumentsCutShortAreRefused) {
   WriteFileBytes(destination_ / "doc.rtf", "previous\r\n");
   WriteFileBytes(source_ / "doc.rtf", "{\\rtf1 text\r\n\x1A" "{\\pict 0102}\r\n}\r\n");
   RecordingDialogs dialogs;
@@ -190,6 +199,15 @@ TEST_F(ConversionTest, DataAfterTheEndOfFileMarkRefusesTheConversion) {
   EXPECT_EQ(ConvertDocument({source_ / "edge.rtf", destination_.path()}, dialogs).outcome,
             ConversionOutcome::kFailed);
   EXPECT_NE(dialogs.failures.back().find("先頭から 513 バイト目"), std::string::npos) << dialogs.failures.back();
+  ExpectDestinationHolds({"doc.rtf"});
+
+  // A group never closed.
+  WriteFileBytes(source_ / "doc.rtf", "{\\rtf1{\\fonttbl{\\f0{\\*\\panose 1}A;}{\\f1{\\*\\panose 02\r\n0b0604");
+  dialogs.failures.clear();
+  ExpectFailureWith(
+      dialogs, "変換元ファイルが panose グループ ({\\*\\panose ...}) の途中で終わっているため、変換を中止しました。\n" +
+                   (source_ / "doc.rtf") + "\n文書が壊れているか、途中までしか保存されていない可能性があります。");
+  EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf"), "previous\r\n");
   ExpectDestinationHolds({"doc.rtf"});
 }
 
@@ -209,8 +227,21 @@ TEST_F(ConversionTest, SuffixAndRootFolder) {
   EXPECT_EQ(result.outcome, ConversionOutcome::kConverted);
   EXPECT_EQ(result.destinationPath, "C:\\\\" + rootName);
   EXPECT_EQ(ReadFileBytes("C:\\" + rootName), "root\r\n");
-  DeleteFileA(("C:\\" + rootName).c_str());
   EXPECT_TRUE(dialogs.failures.empty());
+
+  // Paths with the "\\?\" prefix, which the system takes as they stand: the
+  // root with one backslash; a replaced destination; the source itself.
+  const std::string prefixedSource = "\\\\?\\" + (source_ / rootName);
+  WriteFileBytes(source_ / rootName, "{\\*\\panose 1}prefixed\r\n");
+  result = ConvertDocument({prefixedSource, "\\\\?\\C:\\"}, dialogs);
+  EXPECT_EQ(result.outcome, ConversionOutcome::kConverted) << (dialogs.failures.empty() ? "" : dialogs.failures[0]);
+  EXPECT_EQ(result.destinationPath, "\\\\?\\C:\\" + rootName);
+  EXPECT_EQ(dialogs.questions.size(), 1u);
+  EXPECT_EQ(ReadFileBytes("C:\\" + rootName), " prefixed\r\n");
+  DeleteFileA(("C:\\" + rootName).c_str());
+  EXPECT_EQ(ConvertDocument({prefixedSource, "\\\\?\\" + source_.path()}, dialogs).outcome, ConversionOutcome::kFailed);
+  ASSERT_EQ(dialogs.failures.size(), 1u);
+  EXPECT_NE(dialogs.failures[0].find("変換元のファイルと同じです"), std::string::npos) << dialogs.failures[0];
 }
 
 TEST_F(ConversionTest, NothingSelectedDoesNothing) {
@@ -356,7 +387,7 @@ TEST_F(ConversionTest, NamesTheCodePageCannotHoldAreRefusedBeforeAnything) {
 
   RecordingDialogs dialogs;
   EXPECT_EQ(ConvertDocument({source_ / "??.rtf", destination_.path()}, dialogs).outcome, ConversionOutcome::kFailed);
-  // A suffix typed with a wildcard is refused the same way.
+  // A suffix typed with a wildcard is refused too, before anything.
   EXPECT_EQ(ConvertDocument({source_ / "表示.rtf", destination_.path(), true, "?"}, dialogs).outcome,
             ConversionOutcome::kFailed);
   EXPECT_TRUE(dialogs.questions.empty());
@@ -367,6 +398,33 @@ TEST_F(ConversionTest, NamesTheCodePageCannotHoldAreRefusedBeforeAnything) {
   EXPECT_NE(dialogs.failures[1].find(destination_ / "表示.rtf?"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(destination_ / "表示.rtf"), "kept\r\n");
   ExpectDestinationHolds({"表示.rtf"});
+}
+
+// A suffix is text for the end of a file name, never a way to another
+// folder, a data stream of another file or a pattern.
+TEST_F(ConversionTest, SuffixesThatNoFileNameCanEndWithAreRefusedBeforeAnything) {
+  WriteFileBytes(source_ / "doc.rtf", "{\\*\\panose 1}x\r\n");
+  WriteFileBytes(destination_ / "other.rtf", "kept\r\n");
+  const std::string escaped = destination_.path().substr(0, destination_.path().rfind('\\')) + "\\escaped";
+  for (const std::string suffix : {"\\..\\other.rtf", "\\..\\..\\escaped", "/x", ":x", "*", "?", "\"", "<", ">", "|",
+                                   "\tx", "x\x1F", "x ", "x.", "_表."}) {
+    RecordingDialogs dialogs;
+    EXPECT_EQ(ConvertDocument({source_ / "doc.rtf", destination_.path(), true, suffix}, dialogs).outcome,
+              ConversionOutcome::kFailed);
+    EXPECT_TRUE(dialogs.questions.empty()) << suffix;
+    ASSERT_EQ(dialogs.failures.size(), 1u) << suffix;
+    EXPECT_EQ(dialogs.failures[0], "付加文字列はファイル名に使えません。\n" + (destination_ / "doc.rtf") + suffix +
+                                       "\nファイル名には \\ / : * ? \" < > | と制御文字は使えず、"
+                                       "末尾を空白やピリオドにすることもできません。");
+  }
+  EXPECT_FALSE(PathExists(escaped));
+  EXPECT_EQ(ReadFileBytes(destination_ / "other.rtf"), "kept\r\n");
+  ExpectDestinationHolds({"other.rtf"});
+  // 表 and ポ end in the trail bytes 0x5C and 0x7C, which are no "\\" or "|".
+  RecordingDialogs dialogs;
+  EXPECT_EQ(ConvertDocument({source_ / "doc.rtf", destination_.path(), true, "_表ポ"}, dialogs).outcome,
+            ConversionOutcome::kConverted);
+  EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf_表ポ"), " x\r\n");
 }
 
 TEST_F(ConversionTest, ASourceThatChangesWhileReadIsRefused) {
@@ -488,10 +546,13 @@ TEST_F(OverwriteQuestionTest, FailuresNameTheFileAndTheReason) {
     std::string source, folder, expected;
   };
   const std::vector<Case> cases = {
-      {source_ / "missing.rtf", destination_.path(), "変換元ファイルを開けませんでした。\n" + (source_ / "missing.rtf") +
-                                                         "\nファイルが見つかりません。"},
-      {source_ / "doc.rtf", destination_ / "no such folder", "変換先ファイルを作成できませんでした。\n" +
-                                                                (destination_ / "no such folder\\doc.rtf") + "\n"},
+      {source_ / "missing.rtf", destination_.path(),
+       "変換元ファイルを開けませんでした。\n" + (source_ / "missing.rtf") + "\nファイルが見つかりません。"},
+      {source_ / "doc.rtf", destination_ / "no such folder",
+       "変換先ファイルを作成できませんでした。\n" + (destination_ / "no such folder\\doc.rtf") + "\n"},
+      {source_.path(), destination_.path(),
+       "変換元ファイルを開けませんでした。\n" + source_.path() +
+           "\nこれはフォルダです。変換できるのは文書ファイルだけです。"},
   };
   for (const Case& c : cases) {
     MessageBoxWatcher watcher;
@@ -532,16 +593,20 @@ TEST_F(OverwriteQuestionTest, ProtectedDestinationsAreRefusedWithoutAsking) {
   EXPECT_NE(seen[0].text.find("同じ名前のフォルダがあります。"), std::string::npos);
 }
 
+// Held without sharing writing, or sharing writing but not deleting, which
+// replacing needs as well; nothing may be left behind in the folder.
 TEST_F(OverwriteQuestionTest, DestinationHeldOpenByAnotherProgram) {
-  HANDLE held = CreateFileA((destination_ / "doc.rtf").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  const std::vector<SeenMessageBox> seen = ConvertAnswering(MessageBoxAnswer::kOkButton);
-  CloseHandle(held);
-  ASSERT_EQ(seen.size(), 2u);  // the question, then the failure
-  EXPECT_EQ(seen[1].text, "変換先ファイルに書き込めません。\n" + (destination_ / "doc.rtf") + "\n共有違反です。");
-  EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf"), "old\r\n");
-  ExpectDestinationHolds({"doc.rtf"});
+  for (DWORD sharing : {FILE_SHARE_READ, FILE_SHARE_READ | FILE_SHARE_WRITE}) {
+    HANDLE held =
+        CreateFileA((destination_ / "doc.rtf").c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::vector<SeenMessageBox> seen = ConvertAnswering(MessageBoxAnswer::kOkButton);
+    CloseHandle(held);
+    ASSERT_EQ(seen.size(), 2u) << sharing;  // the question, then the failure
+    EXPECT_EQ(seen[1].text, "変換先ファイルに書き込めません。\n" + (destination_ / "doc.rtf") + "\n共有違反です。");
+    EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf"), "old\r\n");
+    ExpectDestinationHolds({"doc.rtf"});
+  }
 }
 
 TEST(ConversionFullDisk, WriteFailureIsShownAndTheOldFileKept) {

@@ -271,13 +271,15 @@ TEST_F(ConvertToolTest, UpdateReplacesOnlyOutOfDateDestinations) {
 }
 
 TEST_F(ConvertToolTest, FilterModeThroughPipesAndRedirection) {
-  // Through pipes on both sides; the input ends in a CR that has no byte after it.
-  const std::string document = "{\\f0{\\*\\panose 1}A;}\r\nlf only\nend\r";
+  // Through pipes on both sides. A CR alone ends a line, also the one at the
+  // very end that has no byte after it.
+  const std::string document = "{\\f0{\\*\\panose 1}A;}\r\nlf only\n{\\b\rbold}\rend\r";
+  const std::string converted = "{\\f0 A;}\r\nlf only\r\n{\\b\r\nbold}\r\nend\r\n";
   ProgramOptions piped;
   piped.input = &document;
   ProcessResult result = Run("-", piped);
   EXPECT_EQ(result.exitCode, 0u) << result.errors;
-  EXPECT_EQ(result.output, "{\\f0 A;}\r\nlf only\r\nend");
+  EXPECT_EQ(result.output, converted);
   EXPECT_EQ(result.errors, "");
 
   // Data after a Ctrl-Z: refused, and nothing is written.
@@ -289,13 +291,24 @@ TEST_F(ConvertToolTest, FilterModeThroughPipesAndRedirection) {
   EXPECT_NE(result.errors.find("標準入力 先頭から 5 バイト目に終端記号 (0x1A) があり"), std::string::npos)
       << result.errors;
 
+  // Ending inside a panose group: refused, nothing written.
+  const std::string groupOpen = "{\\rtf1{\\fonttbl{\\f0{\\*\\panose 1}A;}{\\f1{\\*\\panose 02\r\n0b0604";
+  piped.input = &groupOpen;
+  result = Run("-", piped);
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_EQ(result.output, "");
+  EXPECT_EQ(result.errors,
+            "quorvel-convert: 変換元ファイルが panose グループ ({\\*\\panose ...}) の途中で終わっている"
+            "ため、変換を中止しました。 標準入力 文書が壊れているか、途中までしか保存されていない"
+            "可能性があります。\r\n");
+
   // Redirected by the command interpreter, from a file into a file.
   WriteFileBytes(source_ / "in.rtf", document + "\x1A");
   ProgramOptions inSourceFolder;
   inSourceFolder.folder = source_.path();
   result = RunProgram("cmd.exe /c " + ProgramFolder() + "\\quorvel-convert.exe - < in.rtf > out.rtf", inSourceFolder);
   EXPECT_EQ(result.exitCode, 0u) << result.errors;
-  EXPECT_EQ(ReadFileBytes(source_ / "out.rtf"), "{\\f0 A;}\r\nlf only\r\nend");
+  EXPECT_EQ(ReadFileBytes(source_ / "out.rtf"), converted);
 }
 
 }  // namespace

@@ -149,6 +149,29 @@ TEST_F(TextFileTest, CarriageReturnAtTheEndOfAFill) {
   EXPECT_EQ(CopyThroughTextMode(std::string(1500, '\r') + "x\r\n"), "x\r\n");
 }
 
+// The conversion's reading: a run of CRs, with the LF after it, is one line
+// end, also when the file is read one byte at a time; set before the first
+// read of a text stream only.
+TEST_F(TextFileTest, CarriageReturnsReadAsLineEndsWhereAsked) {
+  WriteFileBytes(Path("in.txt"), "a\r\r\nb\r\rc\r");
+  for (int mode : {kFullyBuffered, kUnbuffered}) {
+    TextStream* in = OpenTextFile(Path("in.txt").c_str(), "rt");
+    ASSERT_NE(in, nullptr);
+    EXPECT_EQ(SetTextFileBuffer(in, nullptr, mode, 512), 0);
+    EXPECT_EQ(SetCarriageReturnReading(in, CarriageReturnReading::kLineEnd), 0);
+    std::vector<std::string> lines;
+    char line[16];
+    for (long length; (length = ReadTextLine(line, sizeof line, in)) >= 0;) lines.emplace_back(line, length);
+    EXPECT_EQ(lines, (std::vector<std::string>{"a\n", "b\n", "c\n"})) << mode;
+    EXPECT_EQ(SetCarriageReturnReading(in, CarriageReturnReading::kRemoved), -1);
+    EXPECT_EQ(LastErrorNumber(), EINVAL);
+    EXPECT_EQ(CloseTextFile(in), 0);
+  }
+  TextStream* binary = OpenTextFile(Path("in.txt").c_str(), "rb");
+  EXPECT_EQ(SetCarriageReturnReading(binary, CarriageReturnReading::kLineEnd), -1);
+  EXPECT_EQ(CloseTextFile(binary), 0);
+}
+
 // The conversion reads and writes through 32 KiB buffers: the same line pieces
 // and the same bytes as through the standard ones, also where a fill or an
 // output block of the large buffers ends.

@@ -26,6 +26,36 @@ TEST(TextTranslation, EveryCarriageReturnIsRemoved) {
   EXPECT_EQ(WithoutCarriageReturns(""), "");
 }
 
+// Reads CRs as line ends over the text cut into pieces at `cuts`, the run
+// state carried from piece to piece as a file's fills carry it.
+std::string WithCarriageReturnLineEnds(const std::string& text, const std::vector<size_t>& cuts = {}) {
+  std::string output;
+  bool inRun = false;
+  size_t from = 0;
+  std::vector<size_t> ends = cuts;
+  ends.push_back(text.size());
+  for (size_t to : ends) {
+    std::vector<char> piece(text.begin() + from, text.begin() + to);  // exactly sized, for the sanitizers
+    output.append(piece.data(), textmode::TranslateCarriageReturnLineEnds(piece.data(), piece.size(), &inRun));
+    from = to;
+  }
+  return output;
+}
+
+TEST(TextTranslation, CarriageReturnRunsReadAsOneLineEnd) {
+  EXPECT_EQ(WithCarriageReturnLineEnds("a\r\nb\r\r\nc\nd"), "a\nb\nc\nd");  // as when CRs are removed
+  EXPECT_EQ(WithCarriageReturnLineEnds("\\b\rbold\rend\r"), "\\b\nbold\nend\n");
+  EXPECT_EQ(WithCarriageReturnLineEnds("a\r\r\rb\n\nc\r\n\n"), "a\nb\n\nc\n\n");
+  EXPECT_EQ(WithCarriageReturnLineEnds("\r\r"), "\n");
+  EXPECT_EQ(WithCarriageReturnLineEnds(""), "");
+  // Runs cut by the ends of fills wherever they fall, also with a fill that
+  // holds nothing but the middle of a run.
+  const std::string text = "xy\r\r\r\nz\r\r\r\rw\r";
+  for (size_t cut = 0; cut <= text.size(); ++cut)
+    for (size_t second = cut; second <= text.size(); ++second)
+      EXPECT_EQ(WithCarriageReturnLineEnds(text, {cut, second}), "xy\nz\nw\n") << cut << " " << second;
+}
+
 TEST(TextTranslation, EndOfFileMark) {
   EXPECT_EQ(textmode::FindEndOfFileMark("abc\x1A" "def", 7), 3u);
   EXPECT_EQ(textmode::FindEndOfFileMark("abc", 3), 3u);
@@ -106,7 +136,8 @@ std::vector<std::string> ModelBlocks(const std::string& source, size_t blockSize
 }
 
 // Random texts, line ends sparse or dense, against plain models: the same
-// blocks for blocks of any size, the same bytes without CRs.
+// blocks for blocks of any size, the same bytes without CRs, the same line
+// ends from CR runs however the text is cut.
 TEST(TextTranslation, RandomTextTranslatesLikeThePlainModels) {
   std::mt19937 random(7);
   for (int round = 0; round < 1500; ++round) {
@@ -120,6 +151,20 @@ TEST(TextTranslation, RandomTextTranslatesLikeThePlainModels) {
     for (char c : source)
       if (c != '\r') withoutCr += c;
     ASSERT_EQ(WithoutCarriageReturns(source), withoutCr);
+
+    std::string lineEnds;
+    for (size_t i = 0; i < source.size(); ++i) {
+      if (source[i] != '\r') {
+        lineEnds += source[i];
+        continue;
+      }
+      while (i + 1 < source.size() && source[i + 1] == '\r') ++i;
+      if (i + 1 < source.size() && source[i + 1] == '\n') ++i;
+      lineEnds += '\n';
+    }
+    std::vector<size_t> cuts;
+    for (size_t at = random() % 40; at < source.size(); at += 1 + random() % 100) cuts.push_back(at);
+    ASSERT_EQ(WithCarriageReturnLineEnds(source, cuts), lineEnds);
   }
 }
 

@@ -79,7 +79,10 @@ int HandleTable::Open(const char* path, unsigned openFlags, unsigned permission)
   if (GetFileType(file.get()) == FILE_TYPE_CHAR) entryFlags |= kHandleDevice;
   for (int number = 0; number < kHandleSlots; ++number) {
     if (entries_[number].flags == 0) {
-      entries_[number] = HandleEntry{std::move(file), INVALID_HANDLE_VALUE, entryFlags, -1, false, 0};
+      HandleEntry& entry = entries_[number];
+      entry = HandleEntry{};
+      entry.file = std::move(file);
+      entry.flags = entryFlags;
       return number;
     }
   }
@@ -135,9 +138,10 @@ int HandleTable::Read(int number, char* destination, unsigned count) {
     if (kept < got) {
       NoteEndOfFileMark(entry, piece + kept + 1, got - kept - 1);
       if (kept == 0) break;
-    } else if (piece[kept - 1] == textmode::kCarriageReturn) {
+    } else if (piece[kept - 1] == textmode::kCarriageReturn && !entry.carriageReturnsEndLines) {
       // A piece ending in CR: put the byte after it in the CR's place, so that
-      // a CR LF split between two pieces still loses only its CR.
+      // a CR LF split between two pieces still loses only its CR. (CRs read
+      // as line ends carry a run on to the next piece instead.)
       // A pipe whose writer has gone has no further byte: the CR stays.
       DWORD one = 0;
       if (!ReadFile(handle, piece + kept - 1, 1, &one, nullptr)) {
@@ -154,12 +158,15 @@ int HandleTable::Read(int number, char* destination, unsigned count) {
       }
     }
 
-    const size_t delivered = textmode::RemoveCarriageReturns(piece, kept);
+    const size_t delivered = entry.carriageReturnsEndLines
+                                 ? textmode::TranslateCarriageReturnLineEnds(piece, kept, &entry.inCarriageReturnRun)
+                                 : textmode::RemoveCarriageReturns(piece, kept);
     total += static_cast<unsigned>(delivered);
     if ((entry.flags & kHandleEndOfFileMarkSeen) || delivered > 0 ||
         ((entry.flags & kHandleDevice) && got < asked))
       break;
-    // The piece was nothing but CRs: read again into the same place.
+    // The piece was nothing but CRs (or the rest of a line end): read again
+    // into the same place.
   }
   return static_cast<int>(total);
 }

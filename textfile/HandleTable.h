@@ -34,6 +34,11 @@ struct HandleEntry {
   // What the platform's text-mode reads have returned: a pipe has no file
   // position, so the end-of-file mark's offset is counted from this instead.
   int64_t bytesRead = 0;
+  // Text-mode reading takes CRs as line ends instead of removing them
+  // (textmode::TranslateCarriageReturnLineEnds), and the last read ended
+  // inside a run of CRs.
+  bool carriageReturnsEndLines = false;
+  bool inCarriageReturnRun = false;
 
   HANDLE Handle() const { return file ? file.get() : standard; }
 };
@@ -54,8 +59,8 @@ public:
   // Closes the entry's file and frees the entry; 0, or -1 when CloseHandle
   // failed (the entry then stays).
   int Close(int number);
-  // Reads up to count bytes; in text mode every CR is removed and the data
-  // end at the first Ctrl-Z. The bytes delivered, 0 at the end, -1 on error.
+  // Reads up to count bytes; in text mode every CR is removed (or read as a
+  // line end) and the data end at the first Ctrl-Z. The bytes delivered, 0 at the end, -1 on error.
   int Read(int number, char* destination, unsigned count);
   // Writes count bytes; in text mode, unless they are translated already,
   // each LF goes out as CR LF, through blocks of 128 bytes with one platform

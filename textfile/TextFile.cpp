@@ -102,6 +102,23 @@ int SetTextFileBuffer(TextStream* stream, char* buffer, int mode, size_t size) {
   return 0;
 }
 
+int SetCarriageReturnReading(TextStream* stream, CarriageReturnReading reading) {
+  if (!Streams().IsValid(stream)) {
+    SetErrorNumber(EBADF);
+    return -1;
+  }
+  ScopedRuntimeLock lock(Streams().LockOf(stream));
+  if (StreamUsed(*stream) || (stream->flags & kStreamBinary) || !(stream->flags & kStreamRead)) {
+    SetErrorNumber(EINVAL);
+    return -1;
+  }
+  ScopedRuntimeLock handleLock(Handles().LockOf(stream->handleNumber));
+  HandleEntry& entry = Handles().Entry(stream->handleNumber);
+  entry.carriageReturnsEndLines = reading == CarriageReturnReading::kLineEnd;
+  entry.inCarriageReturnRun = false;
+  return 0;
+}
+
 bool LockTextFile(TextStream* stream) {
   if (!Streams().IsValid(stream)) {
     SetErrorNumber(EBADF);

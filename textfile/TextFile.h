@@ -32,6 +32,18 @@ TextStream* OpenTextFile(const char* path, const char* mode);
 // a refusal leaves the stream as it was.
 int SetTextFileBuffer(TextStream* stream, char* buffer, int mode, size_t size);
 
+// How a text stream's reading treats a CR. kRemoved, what every stream does
+// unless told otherwise: each CR is dropped, so a line that ends in a CR alone
+// runs into the next. kLineEnd: a run of CRs, with the LF right after it if
+// there is one, is one line end and reads as one LF; CR LF and CR CR LF read
+// as with kRemoved.
+enum class CarriageReturnReading { kRemoved, kLineEnd };
+
+// Sets how a text stream opened for reading treats CRs; allowed only before
+// its first read. 0, or -1 (error number EBADF for a stream that is not open,
+// EINVAL for a binary or writing stream or one already read).
+int SetCarriageReturnReading(TextStream* stream, CarriageReturnReading reading);
+
 // Reads one line (LF kept) into buffer, at most n - 1 bytes and a terminating
 // zero; a longer line comes in pieces. Returns the number of bytes stored, or
 // -1 for none: end of data, or a read error (also when part of the line had

@@ -41,6 +41,32 @@ size_t RemoveCarriageReturns(char* data, size_t length) {
   return static_cast<size_t>(write - data);
 }
 
+size_t TranslateCarriageReturnLineEnds(char* data, size_t length, bool* inRun) {
+  const char* read = data;
+  const char* const end = data + length;
+  char* write = data;
+  // Past the rest of the run that read stands in, and the LF that ends it.
+  auto skipRestOfRun = [&] {
+    while (read < end && *read == kCarriageReturn) ++read;
+    if (read == end) return;  // the run may go on in the next piece
+    if (*read == kLineFeed) ++read;
+    *inRun = false;
+  };
+  if (*inRun) skipRestOfRun();
+  while (read < end) {
+    const char* cr = FindByte(read, static_cast<size_t>(end - read), kCarriageReturn);
+    const size_t kept = static_cast<size_t>((cr ? cr : end) - read);
+    if (write != read) CopyBytes(write, read, kept);
+    write += kept;
+    if (!cr) break;
+    *write++ = kLineFeed;
+    read = cr + 1;
+    *inRun = true;
+    skipRestOfRun();
+  }
+  return static_cast<size_t>(write - data);
+}
+
 size_t FindEndOfFileMark(const char* data, size_t length) {
   const char* mark = FindByte(data, length, kEndOfFileMark);
   return mark ? static_cast<size_t>(mark - data) : length;

@@ -1,5 +1,6 @@
 // Fuzzes the text-mode translations and the byte copies under them against
-// plain replacements. The first two bytes choose the size of the output block.
+// plain replacements. The first two bytes choose the size of the output block,
+// the first one where the input is cut in two for reading CRs as line ends.
 #include <cstddef>
 #include <cstdint>
 #include <algorithm>
@@ -19,6 +20,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (c != '\r') withoutCr += c;
   const size_t kept = textmode::RemoveCarriageReturns(reading.data(), reading.size());
   if (std::string(reading.data(), kept) != withoutCr) std::abort();
+
+  // CR runs read as line ends, the input cut where the first byte says.
+  std::string lineEnds;
+  for (size_t i = 0; i < size; ++i) {
+    if (source[i] != '\r') {
+      lineEnds += source[i];
+      continue;
+    }
+    while (i + 1 < size && source[i + 1] == '\r') ++i;
+    if (i + 1 < size && source[i + 1] == '\n') ++i;
+    lineEnds += '\n';
+  }
+  const size_t cut = size ? data[0] % (size + 1) : 0;
+  std::vector<char> head(source.begin(), source.begin() + cut), tail(source.begin() + cut, source.end());
+  bool inRun = false;
+  std::string translated(head.begin(),
+                         head.begin() + textmode::TranslateCarriageReturnLineEnds(head.data(), head.size(), &inRun));
+  translated.append(tail.begin(),
+                    tail.begin() + textmode::TranslateCarriageReturnLineEnds(tail.data(), tail.size(), &inRun));
+  if (translated != lineEnds) std::abort();
 
   const size_t mark = textmode::FindEndOfFileMark(source.data(), source.size());
   if (mark != std::min(source.find('\x1A'), source.size())) std::abort();
