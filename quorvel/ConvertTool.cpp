@@ -213,14 +213,19 @@ private:
   }
 
   void Convert(const std::string& path) {
-    // The same file named again, in any spelling, is converted once.
-    const std::optional<FileIdentity> source = IdentityOf(path);
-    if (source && !sourcesSeen_.insert(*source).second) return;
     const std::string destination = DestinationPathFor(path, options_.folder, options_.appendSuffix, options_.suffix);
-    // A destination this run has written stays what it wrote: another source
-    // of the same name, from another folder, would silently replace it.
-    if (const std::string* earlier = EarlierSourceOf(destination))
-      return Failed(FailureText(kNotConverted, path, DestinationTakenText(destination, *earlier)));
+    // A device ("\\.\COM1", a pipe) goes straight to the conversion, which
+    // refuses it: opening it, or a destination named after it, to compare
+    // identities could take a pipe's waiting instance or change a port's lines.
+    if (!path.starts_with("\\\\.\\")) {
+      // The same file named again, in any spelling, is converted once.
+      const std::optional<FileIdentity> source = IdentityOf(path);
+      if (source && !sourcesSeen_.insert(*source).second) return;
+      // A destination this run has written stays what it wrote: another
+      // source of the same name, from another folder, would replace it.
+      if (const std::string* earlier = EarlierSourceOf(destination))
+        return Failed(FailureText(kNotConverted, path, DestinationTakenText(destination, *earlier)));
+    }
     if (options_.update && IsUpToDate(path, destination)) {
       Report(std::printf("%s -> %s (up to date)\n", path.c_str(), destination.c_str()));
       return Claim(destination, path);
