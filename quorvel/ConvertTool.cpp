@@ -217,16 +217,22 @@ private:
     // A device ("\\.\COM1", a pipe) goes straight to the conversion, which
     // refuses it: opening it, or a destination named after it, to compare
     // identities could take a pipe's waiting instance or change a port's lines.
+    std::optional<FileIdentity> source, target;
     if (!path.starts_with("\\\\.\\")) {
       // The same file named again, in any spelling, is converted once.
-      const std::optional<FileIdentity> source = IdentityOf(path);
+      source = IdentityOf(path);
       if (source && !sourcesSeen_.insert(*source).second) return;
       // A destination this run has written stays what it wrote: another
       // source of the same name, from another folder, would replace it.
-      if (const std::string* earlier = EarlierSourceOf(destination))
-        return Failed(FailureText(kNotConverted, path, DestinationTakenText(destination, *earlier)));
+      target = IdentityOf(destination);
+      const auto earlier = target ? destinationsTaken_.find(*target) : destinationsTaken_.end();
+      if (earlier != destinationsTaken_.end())
+        return Failed(FailureText(kNotConverted, path, DestinationTakenText(destination, earlier->second)));
     }
-    if (options_.update && IsUpToDate(path, destination)) {
+    // A destination that is the source itself was never converted, however
+    // new it is: the conversion refuses it.
+    const bool destinationIsSource = source && target && *source == *target;
+    if (options_.update && !destinationIsSource && IsUpToDate(path, destination)) {
       Report(std::printf("%s -> %s (up to date)\n", path.c_str(), destination.c_str()));
       return Claim(destination, path);
     }
@@ -255,14 +261,6 @@ private:
         ++failures_;
         break;
     }
-  }
-
-  // The source whose destination, in this run, the file at `destination` is.
-  const std::string* EarlierSourceOf(const std::string& destination) const {
-    const std::optional<FileIdentity> identity = IdentityOf(destination);
-    if (!identity) return nullptr;
-    const auto found = destinationsTaken_.find(*identity);
-    return found == destinationsTaken_.end() ? nullptr : &found->second;
   }
 
   void Claim(const std::string& destination, const std::string& source) {

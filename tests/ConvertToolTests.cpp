@@ -389,6 +389,12 @@ TEST_F(ConvertToolTest, UpdateReplacesOnlyOutOfDateDestinations) {
   EXPECT_EQ(ReadFileBytes(destination_ / "new.rtf"), " new\r\n");
   EXPECT_EQ(ReadFileBytes(destination_ / "equal.rtf"), "old\r\n");
   EXPECT_EQ(ReadFileBytes(destination_ / "newer.rtf"), "old\r\n");
+
+  // A destination that is the source itself was never converted.
+  result = Run("--update " + Quoted(source_ / "new.rtf") + " " + Quoted(source_.path()));
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_EQ(result.output, "");
+  EXPECT_NE(result.errors.find("変換先のファイルが変換元のファイルと同じです。"), std::string::npos) << result.errors;
 }
 
 TEST_F(ConvertToolTest, FilterModeThroughPipesAndRedirection) {
