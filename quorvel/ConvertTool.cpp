@@ -4,12 +4,17 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <cstring>
+#include <cwchar>
+#include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "convert/Conversion.h"
+#include "convert/FileIdentity.h"
 #include "convert/SourceNames.h"
+#include "runtime/AnsiNames.h"
 #include "runtime/MbcsText.h"
 
 namespace {
@@ -23,11 +28,15 @@ constexpr char kUsage[] =
     "space, so that the help compiler accepts the document.\n"
     "\n"
     "A SOURCE may hold the wildcards * and ? in its file name (not in its folders):\n"
-    "it stands for every file that matches, hidden and system files left out, in\n"
-    "the window program's file list order; a pattern that matches nothing is an\n"
-    "error. @FILE reads SOURCEs from FILE, one a line (blank lines are ignored;\n"
-    "relative names are taken from the current folder); name a file that begins\n"
-    "with @ as .\\@NAME.\n"
+    "it stands for every file whose long name matches, hidden and system files left\n"
+    "out, in the window program's file list order (*.* is every name); a pattern\n"
+    "that matches nothing is an error. @FILE reads SOURCEs from FILE, one a line\n"
+    "(blank lines are ignored; relative names are taken from the current folder),\n"
+    "in UTF-16 or UTF-8 when FILE has a byte-order mark or is valid UTF-8, else in\n"
+    "the ANSI code page; name a file that begins with @ as .\\@NAME. A name that\n"
+    "the ANSI code page cannot hold exactly is refused. A file named twice is\n"
+    "converted once; a later SOURCE whose destination this run has already written\n"
+    "(or found up to date) is an error.\n"
     "\n"
     "  --suffix TEXT  append TEXT to each destination file name (after the extension)\n"
     "  --overwrite    replace destination files that exist (otherwise they are errors)\n"
@@ -45,6 +54,14 @@ constexpr char kUsage[] =
     "error. The exit status is 0 when every file was converted or up to date, 1\n"
     "when any failed (or the report could not be written), 2 on bad usage, 130\n"
     "when interrupted (Ctrl-C).\n";
+
+// The tool's own failure texts: a headline, the file, and why.
+constexpr char kNoWildcardHere[] = "ここではワイルドカードを使えません。";
+constexpr char kWildcardsOnlyInFileNames[] =
+    "* と ? は変換元のファイル名にだけ使えます。フォルダ名や変換先フォルダには使えません。";
+constexpr char kDestinationNotFolder[] = "変換先がフォルダではありません。";
+constexpr char kDestinationIsFile[] = "同じ名前のファイルがあります。変換先にはフォルダを指定してください。";
+constexpr char kNotConverted[] = "変換元ファイルを変換しませんでした。";
 
 // The exit status of a run stopped by Ctrl-C, Ctrl-Break or the console closing.
 constexpr int kInterruptedStatus = 130;
@@ -81,11 +98,22 @@ private:
   bool overwrite_;
 };
 
-std::string FullPath(const std::string& path) {
+std::string FailureText(const char* what, const std::string& path, const std::string& reason) {
+  return std::string(what) + "\n" + path + "\n" + reason;
+}
+
+std::string DestinationTakenText(const std::string& destination, const std::string& earlierSource) {
+  return "変換先 " + destination + " は、この実行で先に " + earlierSource + " の変換先になっています。";
+}
+
+// The full path of a name, taken from the current folder; a "\\?\" path stays
+// one. Worked out in UTF-16, so that a current folder the ANSI code page
+// cannot hold shows up as such in the result instead of as wildcards.
+std::wstring FullPath(const std::wstring& path) {
   // Sized by the system's answer: a path may be longer than MAX_PATH.
-  std::string full(MAX_PATH, '\0');
+  std::wstring full(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (length == 0) return path;
     if (length < full.size()) {
       full.resize(length);
@@ -95,16 +123,18 @@ std::string FullPath(const std::string& path) {
   }
 }
 
-// A folder as the window program holds it: a drive root keeps its backslash,
-// any other folder has none.
-std::string FolderPath(const std::string& path) {
-  std::string folder = FullPath(path);
-  while (folder.size() > 3 && LastBackslash(folder) == folder.size() - 1) folder.pop_back();
+// A folder as the window program holds it: a drive root keeps its backslash
+// (C:\, and \\?\C:\, which without it names the volume instead of its root
+// folder), any other folder has none.
+std::wstring FolderPath(const std::wstring& path) {
+  std::wstring folder = FullPath(path);
+  const size_t prefix = folder.starts_with(L"\\\\?\\") || folder.starts_with(L"\\\\.\\") ? 4 : 0;
+  while (folder.size() > prefix + 3 && folder.back() == L'\\') folder.pop_back();
   return folder;
 }
 
-int Usage(const char* problem) {
-  std::fprintf(stderr, "quorvel-convert: %s\n\n%s", problem, kUsage);
+int Usage(const std::string& problem) {
+  std::fprintf(stderr, "quorvel-convert: %s\n\n%s", problem.c_str(), kUsage);
   return 2;
 }
 
@@ -119,6 +149,13 @@ bool LastWriteOf(const std::string& path, ULARGE_INTEGER* time) {
   return true;
 }
 
+// True when the destination was last written at or after the source.
+bool IsUpToDate(const std::string& source, const std::string& destination) {
+  ULARGE_INTEGER sourceTime, destinationTime;
+  return LastWriteOf(source, &sourceTime) && LastWriteOf(destination, &destinationTime) &&
+         destinationTime.QuadPart >= sourceTime.QuadPart;
+}
+
 struct RunOptions {
   std::string folder;  // DESTFOLDER as the window program holds a folder
   bool appendSuffix = false;
@@ -126,19 +163,20 @@ struct RunOptions {
   bool update = false;
 };
 
-// The counts of one run over its sources.
+// The counts of one run over its sources, and what it has done so far.
 class Run {
 public:
   Run(const RunOptions& options, ToolDialogs& dialogs) : options_(options), dialogs_(dialogs) {}
 
   // One SOURCE argument: a list file, a wildcard pattern or one file.
-  void Argument(const std::string& argument) {
-    if (argument.size() > 1 && argument[0] == '@') {
-      const std::string listFile = FullPath(argument.substr(1));
-      std::vector<std::string> sources;
+  void Argument(const std::wstring& argument) {
+    if (argument.size() > 1 && argument[0] == L'@') {
+      std::string listFile;
+      if (!ToExactAnsi(FullPath(argument.substr(1)), &listFile)) return Failed(UnusableNameText(listFile));
+      std::vector<std::wstring> sources;
       unsigned long error = 0;
       if (!ReadListFile(listFile, &sources, &error)) return Failed(CannotOpenSourceText(listFile, error));
-      for (const std::string& source : sources) {
+      for (const std::wstring& source : sources) {
         if (gStopRequested) return;
         Source(source);
       }
@@ -152,32 +190,59 @@ public:
   const std::string& stoppedDestination() const { return stoppedDestination_; }
 
 private:
-  void Source(const std::string& source) {
+  // A name is used only in an ANSI form that stands for exactly that name: a
+  // best fit would name another file ("e.rtf" for "é.rtf", a path into the
+  // folder "a" for "a¥b.rtf"), and the "?" of a character the code page lacks
+  // would be taken for a wildcard.
+  void Source(const std::wstring& source) {
     // The name rule takes the file name from the last backslash of a full path.
-    const std::string path = FullPath(source);
+    std::string path;
+    if (!ToExactAnsi(FullPath(source), &path)) return Failed(UnusableNameText(path));
+    if (HasWildcardInFolder(path)) return Failed(FailureText(kNoWildcardHere, path, kWildcardsOnlyInFileNames));
     if (!HasWildcardInName(path)) return Convert(path);
     unsigned long error = 0;
-    const std::vector<std::string> files = FilesMatching(path, &error);
+    const std::vector<FoundFile> files = FilesMatching(path, &error);
     if (files.empty()) return Failed(CannotOpenSourceText(path, error));
-    for (const std::string& file : files) {
+    for (const FoundFile& file : files) {
       if (gStopRequested) return;
-      Convert(file);
+      if (file.exactName)
+        Convert(file.path);
+      else
+        Failed(UnusableNameText(file.path));
     }
   }
 
   void Convert(const std::string& path) {
-    const ConversionRequest request{path, options_.folder, options_.appendSuffix, options_.suffix};
-    if (options_.update) {
-      const std::string destination =
-          DestinationPathFor(path, options_.folder, options_.appendSuffix, options_.suffix);
-      ULARGE_INTEGER sourceTime, destinationTime;
-      if (LastWriteOf(path, &sourceTime) && LastWriteOf(destination, &destinationTime) &&
-          destinationTime.QuadPart >= sourceTime.QuadPart) {
-        Report(std::printf("%s -> %s (up to date)\n", path.c_str(), destination.c_str()));
-        return;
-      }
+    const std::string destination = DestinationPathFor(path, options_.folder, options_.appendSuffix, options_.suffix);
+    // A device ("\\.\COM1", a pipe) goes straight to the conversion, which
+    // refuses it: opening it, or a destination named after it, to compare
+    // identities could take a pipe's waiting instance or change a port's lines.
+    std::optional<FileIdentity> source, target;
+    if (!path.starts_with("\\\\.\\")) {
+      // The same file named again, in any spelling, is converted once.
+      source = IdentityOf(path);
+      if (source && !sourcesSeen_.insert(*source).second) return;
+      // A destination this run has written stays what it wrote: another
+      // source of the same name, from another folder, would replace it.
+      target = IdentityOf(destination);
+      const auto earlier = target ? destinationsTaken_.find(*target) : destinationsTaken_.end();
+      if (earlier != destinationsTaken_.end())
+        return Failed(FailureText(kNotConverted, path, DestinationTakenText(destination, earlier->second)));
     }
+    // A destination that is the source itself was never converted, however
+    // new it is: the conversion refuses it.
+    const bool destinationIsSource = source && target && *source == *target;
+    if (options_.update && !destinationIsSource && IsUpToDate(path, destination)) {
+      Report(std::printf("%s -> %s (up to date)\n", path.c_str(), destination.c_str()));
+      return Claim(destination, path);
+    }
+    const ConversionRequest request{path, options_.folder, options_.appendSuffix, options_.suffix};
     const ConversionResult result = ConvertDocument(request, dialogs_);
+    if (result.outcome == ConversionOutcome::kConverted) Claim(result.destinationPath, path);
+    Count(path, result);
+  }
+
+  void Count(const std::string& path, const ConversionResult& result) {
     switch (result.outcome) {
       case ConversionOutcome::kConverted:
         Report(std::printf("%s -> %s (%llu panose group%s removed)\n", path.c_str(), result.destinationPath.c_str(),
@@ -198,6 +263,11 @@ private:
     }
   }
 
+  void Claim(const std::string& destination, const std::string& source) {
+    if (const std::optional<FileIdentity> identity = IdentityOf(destination))
+      destinationsTaken_.emplace(*identity, source);
+  }
+
   void Failed(const std::string& message) {
     dialogs_.ShowFailure(message);
     ++failures_;
@@ -212,6 +282,9 @@ private:
   int failures_ = 0;
   bool reportLost_ = false;  // a line of the report could not be written
   std::string stoppedDestination_;  // the conversion that an interrupt cut short
+  std::set<FileIdentity> sourcesSeen_;
+  // Destinations written or found up to date in this run, with their sources.
+  std::map<FileIdentity, std::string> destinationsTaken_;
 };
 
 // Ends a run that Ctrl-C stopped, with what it left undone.
@@ -224,54 +297,94 @@ int Interrupted(const std::string& stoppedDestination) {
   return kInterruptedStatus;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct CommandLine {
   RunOptions options;
   bool overwrite = false;
+  bool filterMode = false;
+  std::vector<std::wstring> paths;  // the SOURCEs and DESTFOLDER as given
+};
+
+// Reads the arguments, in UTF-16 as the system holds them. Returns the exit
+// status when the tool ends here (help or bad usage).
+std::optional<int> ParseCommandLine(int argc, wchar_t** argv, CommandLine* line) {
   bool anyOption = false;
-  std::vector<std::string> paths;
   bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
-    if (!optionsEnded && std::strcmp(arg, "--") == 0) {
+    const std::wstring arg = argv[i];
+    if (!optionsEnded && arg == L"--") {
       optionsEnded = true;
-    } else if (!optionsEnded && (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0 ||
-                                 std::strcmp(arg, "/?") == 0)) {
+    } else if (!optionsEnded && (arg == L"--help" || arg == L"-h" || arg == L"/?")) {
       std::fputs(kUsage, stdout);
       return 0;
-    } else if (!optionsEnded && std::strcmp(arg, "--overwrite") == 0) {
-      overwrite = anyOption = true;
-    } else if (!optionsEnded && std::strcmp(arg, "--update") == 0) {
-      options.update = anyOption = true;
-    } else if (!optionsEnded && std::strcmp(arg, "--suffix") == 0) {
+    } else if (!optionsEnded && arg == L"--overwrite") {
+      line->overwrite = anyOption = true;
+    } else if (!optionsEnded && arg == L"--update") {
+      line->options.update = anyOption = true;
+    } else if (!optionsEnded && arg == L"--suffix") {
       if (++i == argc) return Usage("--suffix needs a text");
-      options.suffix = argv[i];
-      options.appendSuffix = anyOption = true;
-    } else if (!optionsEnded && std::strncmp(arg, "--", 2) == 0) {
-      return Usage((std::string("unknown option ") + arg).c_str());
+      // A text the code page cannot hold keeps its "?", and the conversion
+      // refuses every destination name that holds it.
+      ToExactAnsi(argv[i], &line->options.suffix);
+      line->options.appendSuffix = anyOption = true;
+    } else if (!optionsEnded && arg.starts_with(L"--")) {
+      std::string shown;
+      ToExactAnsi(arg, &shown);
+      return Usage("unknown option " + shown);
+    } else if (arg.empty()) {
+      return Usage("an empty argument names no file");
     } else {
-      paths.emplace_back(arg);
+      line->paths.push_back(arg);
     }
   }
-  const bool filterMode = std::find(paths.begin(), paths.end(), "-") != paths.end();
-  if (filterMode && (paths.size() != 1 || anyOption))
+  line->filterMode = std::find(line->paths.begin(), line->paths.end(), L"-") != line->paths.end();
+  if (line->filterMode && (line->paths.size() != 1 || anyOption))
     return Usage("- (the filter mode) takes no other argument");
-  if (!filterMode && paths.size() < 2) return Usage("give at least one SOURCE and the DESTFOLDER");
+  if (!line->filterMode && line->paths.size() < 2) return Usage("give at least one SOURCE and the DESTFOLDER");
+  return std::nullopt;
+}
+
+// DESTFOLDER as the window program holds a folder. False, after saying why,
+// when no conversion could write into it.
+bool TakeDestinationFolder(const std::wstring& argument, ToolDialogs& dialogs, std::string* folder) {
+  if (!ToExactAnsi(FolderPath(argument), folder)) {
+    dialogs.ShowFailure(UnusableNameText(*folder));
+    return false;
+  }
+  if (HasWildcardInName(*folder) || HasWildcardInFolder(*folder)) {
+    dialogs.ShowFailure(FailureText(kNoWildcardHere, *folder, kWildcardsOnlyInFileNames));
+    return false;
+  }
+  const DWORD attributes = GetFileAttributesA(folder->c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    dialogs.ShowFailure(FailureText(kDestinationNotFolder, *folder, kDestinationIsFile));
+    return false;
+  }
+  // The destination's name is joined on with a backslash of its own. The
+  // platform reads D:\\A.RTF as D:\A.RTF, but takes a "\\?\" path as it
+  // stands, so there the root's backslash would be one too many.
+  if (folder->starts_with("\\\\?\\") && LastBackslash(*folder) == folder->size() - 1) folder->pop_back();
+  return true;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  CommandLine line;
+  if (const std::optional<int> status = ParseCommandLine(argc, argv, &line)) return *status;
 
   gStoppedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
-  ToolDialogs dialogs(overwrite);
-  if (filterMode) {
+  ToolDialogs dialogs(line.overwrite);
+  if (line.filterMode) {
     const ConversionResult result = ConvertStandardStreams(dialogs);
     if (result.outcome == ConversionOutcome::kStopped) return Interrupted({});
     return result.outcome == ConversionOutcome::kConverted ? 0 : 1;
   }
 
-  options.folder = FolderPath(paths.back());
-  paths.pop_back();
-  Run run(options, dialogs);
-  for (const std::string& path : paths) {
+  if (!TakeDestinationFolder(line.paths.back(), dialogs, &line.options.folder)) return 1;
+  line.paths.pop_back();
+  Run run(line.options, dialogs);
+  for (const std::wstring& path : line.paths) {
     if (gStopRequested) break;
     run.Argument(path);
   }

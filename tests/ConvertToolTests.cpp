@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/AnsiNames.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -18,9 +19,24 @@ protected:
   ScratchFolder destination_{"tool-dst"};
 
   ProcessResult Run(const std::string& arguments, const ProgramOptions& options = {}) {
-    return RunProgram(Quoted(ProgramFolder() + "\\quorvel-convert.exe") + " " + arguments, options);
+    return Run(ToWide(arguments), options);
+  }
+  ProcessResult Run(const std::wstring& arguments, const ProgramOptions& options = {}) {
+    return RunProgram(ToWide(Quoted(ProgramFolder() + "\\quorvel-convert.exe")) + L" " + arguments, options);
+  }
+  ProgramOptions InSourceFolder() const {
+    ProgramOptions options;
+    options.folder = source_.path();
+    return options;
   }
 };
+
+// The error line of a name that the ANSI code page cannot hold.
+std::string UnusableNameLine(const std::string& path) {
+  std::string text = UnusableNameText(path);
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  return "quorvel-convert: " + text + "\r\n";
+}
 
 TEST_F(ConvertToolTest, ConvertsEachSourceAndSaysSo) {
   WriteFileBytes(source_ / "a.rtf", "{\\f0{\\*\\panose 1}A;}{\\f1{\\*\\panose 2}B;}\n");
@@ -39,9 +55,7 @@ TEST_F(ConvertToolTest, ConvertsEachSourceAndSaysSo) {
 TEST_F(ConvertToolTest, SuffixAndRelativePaths) {
   WriteFileBytes(source_ / "b.rtf", "{\\*\\panose}\r\n");
   // Relative paths are taken from the current folder; forward slashes work too.
-  ProgramOptions inSourceFolder;
-  inSourceFolder.folder = source_.path();
-  const ProcessResult result = Run("--suffix .hcw b.rtf " + Quoted(destination_.path() + "/"), inSourceFolder);
+  const ProcessResult result = Run("--suffix .hcw b.rtf " + Quoted(destination_.path() + "/"), InSourceFolder());
   EXPECT_EQ(result.exitCode, 0u) << result.errors;
   // The folder's trailing separator is not doubled in the destination path.
   EXPECT_EQ(result.output, (source_ / "b.rtf") + " -> " + (destination_ / "b.rtf.hcw") + " (1 panose group removed)\r\n");
@@ -179,11 +193,119 @@ TEST_F(ConvertToolTest, UsageAndHelp) {
   EXPECT_EQ(result.output.rfind("usage: quorvel-convert", 0), 0u);
   for (const char* option : {"--suffix", "--overwrite", "--update", "@FILE", "quorvel-convert -\r\n"})
     EXPECT_NE(result.output.find(option), std::string::npos) << option;
-  for (const char* bad : {"", "only-one-path", "--suffix", "--bogus a b", "- b", "--update -"}) {
+  // An empty SOURCE or DESTFOLDER names no file (not the current folder or its drive's root).
+  for (const char* bad :
+       {"", "only-one-path", "--suffix", "--bogus a b", "- b", "--update -", "a.rtf \"\"", "\"\" out"}) {
     result = Run(bad);
     EXPECT_EQ(result.exitCode, 2u) << bad;
     EXPECT_NE(result.errors.find("usage:"), std::string::npos) << bad;
   }
+}
+
+TEST_F(ConvertToolTest, NamesTheCodePageHoldsOnlyApproximatelyAreRefused) {
+  // Each beside the file its best fit would name: é.rtf as e.rtf, a¥b.rtf as
+  // a\b.rtf, and 한국.rtf as the pattern ??.rtf, which matches ok.rtf.
+  const std::wstring folder = ToWide(source_.path()) + L"\\";
+  for (const wchar_t* name : {L"é.rtf", L"a¥b.rtf", L"한국.rtf"}) WriteFileBytes(folder + name, "x\r\n");
+  for (const char* name : {"e.rtf", "ok.rtf"}) WriteFileBytes(source_ / name, "ok\r\n");
+  ASSERT_TRUE(CreateDirectoryA((source_ / "a").c_str(), nullptr));
+  WriteFileBytes(source_ / "a\\b.rtf", "a\\b\r\n");
+
+  const ProcessResult result =
+      Run(L"é.rtf a¥b.rtf 한국.rtf *.rtf \"" + ToWide(destination_.path()) + L"\"", InSourceFolder());
+  EXPECT_EQ(result.exitCode, 1u);
+  // The pattern takes e.rtf and ok.rtf once each and refuses the others too.
+  EXPECT_EQ(result.output, (source_ / "e.rtf") + " -> " + (destination_ / "e.rtf") + " (0 panose groups removed)\r\n" +
+                               (source_ / "ok.rtf") + " -> " + (destination_ / "ok.rtf") +
+                               " (0 panose groups removed)\r\n");
+  EXPECT_EQ(result.errors, UnusableNameLine(source_ / "?.rtf") + UnusableNameLine(source_ / "a?b.rtf") +
+                               UnusableNameLine(source_ / "??.rtf") + UnusableNameLine(source_ / "a?b.rtf") +
+                               UnusableNameLine(source_ / "?.rtf") + UnusableNameLine(source_ / "??.rtf"));
+  EXPECT_EQ(FolderEntries(destination_.path()), (std::vector<std::string>{"e.rtf", "ok.rtf"}));
+}
+
+// UTF-16 text in UTF-8, or in UTF-16 with its byte-order mark.
+std::string Utf8(const std::wstring& text) {
+  std::string bytes(text.size() * 3, '\0');
+  bytes.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                                   static_cast<int>(bytes.size()), nullptr, nullptr));
+  return bytes;
+}
+std::string Utf16WithMark(const std::wstring& text, bool bigEndian) {
+  std::string bytes;
+  for (const wchar_t unit : L"\uFEFF" + text) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+TEST_F(ConvertToolTest, ListFilesInUnicodeAsNotepadAndPowerShellWriteThem) {
+  for (const char* name : {"表1.rtf", "表2.rtf", "表3.rtf", "表4.rtf"}) WriteFileBytes(source_ / name, "u\r\n");
+  WriteFileBytes(ToWide(source_.path()) + L"\\한국.rtf", "k\r\n");
+  // Each list names a file of its own, and one that the code page lacks.
+  const std::wstring korean = L"\r\n한국.rtf\r\n";
+  WriteFileBytes(source_ / "utf8-mark.txt", "\xEF\xBB\xBF" + Utf8(L"表1.rtf" + korean));
+  WriteFileBytes(source_ / "utf8.txt", Utf8(L"表2.rtf" + korean));
+  WriteFileBytes(source_ / "utf16.txt", Utf16WithMark(L"表3.rtf" + korean, false));
+  WriteFileBytes(source_ / "utf16be.txt", Utf16WithMark(L"表4.rtf" + korean, true));
+
+  const ProcessResult result =
+      Run("@utf8-mark.txt @utf8.txt @utf16.txt @utf16be.txt " + Quoted(destination_.path()), InSourceFolder());
+  EXPECT_EQ(result.exitCode, 1u);
+  std::string converted, refused;
+  for (const std::string name : {"表1.rtf", "表2.rtf", "表3.rtf", "表4.rtf"}) {
+    converted += (source_ / name) + " -> " + (destination_ / name) + " (0 panose groups removed)\r\n";
+    refused += UnusableNameLine(source_ / "??.rtf");
+  }
+  EXPECT_EQ(result.output, converted);
+  EXPECT_EQ(result.errors, refused);
+}
+
+TEST_F(ConvertToolTest, EachDestinationIsWrittenOnceARun) {
+  for (const char* folder : {"f1", "f2"}) ASSERT_TRUE(CreateDirectoryA((source_ / folder).c_str(), nullptr));
+  const std::string first = source_ / "f1\\same name.rtf", second = source_ / "f2\\same name.rtf";
+  WriteFileBytes(first, "one\r\n");
+  WriteFileBytes(second, "two\r\n");
+  char shortName[MAX_PATH];
+  ASSERT_NE(GetShortPathNameA(first.c_str(), shortName, MAX_PATH), 0u);
+  std::string capitals = first;
+  CharUpperBuffA(capitals.data(), static_cast<DWORD>(capitals.size()));
+  // The first file is named again in capitals, by its short name and through a pattern.
+  const std::string sources = Quoted(first) + " " + Quoted(second) + " " + Quoted(capitals) + " " + Quoted(shortName) +
+                              " " + Quoted(source_ / "f1\\*.rtf") + " ";
+  const std::string destination = destination_ / "same name.rtf";
+  // Neither replaces what the first source wrote, nor is called up to date.
+  for (const std::string options : {"--overwrite ", "--update --overwrite "}) {
+    const ProcessResult result = Run(options + sources + Quoted(destination_.path()));
+    EXPECT_EQ(result.exitCode, 1u) << options;
+    const bool update = options.starts_with("--update");
+    EXPECT_EQ(result.output,
+              first + " -> " + destination + (update ? " (up to date)" : " (0 panose groups removed)") + "\r\n");
+    EXPECT_EQ(result.errors, "quorvel-convert: 変換元ファイルを変換しませんでした。 " + second + " 変換先 " +
+                                 destination + " は、この実行で先に " + first + " の変換先になっています。\r\n");
+    EXPECT_EQ(ReadFileBytes(destination), "one\r\n");
+  }
+}
+
+TEST_F(ConvertToolTest, MessagesSayWhatIsWrong) {
+  WriteFileBytes(source_ / "a.rtf", "a\r\n");
+  // A wildcard in a folder; a "\\?\" path is no name the code page lacks.
+  ProcessResult result = Run(Quoted(source_ / "*\\a.rtf") + " " + Quoted("\\\\?\\" + (source_ / "a.rtf")) + " " +
+                             Quoted(destination_.path()));
+  EXPECT_NE(result.errors.find("quorvel-convert: ここではワイルドカードを使えません。 " + (source_ / "*\\a.rtf") +
+                               " * と ? は変換元のファイル名にだけ使えます。"),
+            std::string::npos)
+      << result.errors;
+  EXPECT_EQ(result.errors.find("コード ページ"), std::string::npos) << result.errors;
+  EXPECT_NE(result.output.find("\\\\?\\" + (source_ / "a.rtf") + " -> "), std::string::npos) << result.errors;
+
+  // A DESTFOLDER that is a file.
+  result = Run(Quoted(source_ / "a.rtf") + " " + Quoted(source_ / "a.rtf"));
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_EQ(result.output, "");
+  EXPECT_EQ(result.errors, "quorvel-convert: 変換先がフォルダではありません。 " + (source_ / "a.rtf") +
+                               " 同じ名前のファイルがあります。変換先にはフォルダを指定してください。\r\n");
 }
 
 // Sets a file's last-write time.
@@ -202,7 +324,8 @@ FILETIME HoursLater(FILETIME time, int hours) {
 }
 
 TEST_F(ConvertToolTest, WildcardsAndListFilesNameTheFilesTheFileListShows) {
-  for (const char* name : {"B.rtf", "a.rtf", "C.rtf", "hidden.rtf", "system.rtf", "other.txt"})
+  // x.rtfx matches *.rtf only through its short name, which does not count.
+  for (const char* name : {"B.rtf", "a.rtf", "C.rtf", "hidden.rtf", "system.rtf", "other.txt", "x.rtfx"})
     WriteFileBytes(source_ / name, "{\\*\\panose}x\r\n");
   SetFileAttributesA((source_ / "hidden.rtf").c_str(), FILE_ATTRIBUTE_HIDDEN);
   SetFileAttributesA((source_ / "system.rtf").c_str(), FILE_ATTRIBUTE_SYSTEM);
@@ -229,9 +352,7 @@ TEST_F(ConvertToolTest, WildcardsAndListFilesNameTheFilesTheFileListShows) {
 
   // A list file: one SOURCE a line, relative to the current folder, blank lines left out.
   WriteFileBytes(source_ / "list.txt", "\r\n表\\表1?.rtf\r\n  \n\nother.txt\n");
-  ProgramOptions inSourceFolder;
-  inSourceFolder.folder = source_.path();
-  result = Run("@list.txt @missing.txt " + Quoted(destination_.path()), inSourceFolder);
+  result = Run("@list.txt @missing.txt " + Quoted(destination_.path()), InSourceFolder());
   EXPECT_EQ(result.exitCode, 1u);
   EXPECT_EQ(result.output, trailByteFolder + "\\表10.rtf -> " + (destination_ / "表10.rtf") +
                                " (0 panose groups removed)\r\n" + (source_ / "other.txt") + " -> " +
@@ -268,6 +389,12 @@ TEST_F(ConvertToolTest, UpdateReplacesOnlyOutOfDateDestinations) {
   EXPECT_EQ(ReadFileBytes(destination_ / "new.rtf"), " new\r\n");
   EXPECT_EQ(ReadFileBytes(destination_ / "equal.rtf"), "old\r\n");
   EXPECT_EQ(ReadFileBytes(destination_ / "newer.rtf"), "old\r\n");
+
+  // A destination that is the source itself was never converted.
+  result = Run("--update " + Quoted(source_ / "new.rtf") + " " + Quoted(source_.path()));
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_EQ(result.output, "");
+  EXPECT_NE(result.errors.find("変換先のファイルが変換元のファイルと同じです。"), std::string::npos) << result.errors;
 }
 
 TEST_F(ConvertToolTest, FilterModeThroughPipesAndRedirection) {
@@ -304,9 +431,7 @@ TEST_F(ConvertToolTest, FilterModeThroughPipesAndRedirection) {
 
   // Redirected by the command interpreter, from a file into a file.
   WriteFileBytes(source_ / "in.rtf", document + "\x1A");
-  ProgramOptions inSourceFolder;
-  inSourceFolder.folder = source_.path();
-  result = RunProgram("cmd.exe /c " + ProgramFolder() + "\\quorvel-convert.exe - < in.rtf > out.rtf", inSourceFolder);
+  result = RunProgram("cmd.exe /c " + ProgramFolder() + "\\quorvel-convert.exe - < in.rtf > out.rtf", InSourceFolder());
   EXPECT_EQ(result.exitCode, 0u) << result.errors;
   EXPECT_EQ(ReadFileBytes(source_ / "out.rtf"), converted);
 }

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <thread>
 
+#include "runtime/AnsiNames.h"
+
 namespace {
 
 std::string ErrorSuffix() {
@@ -61,7 +63,11 @@ ScratchFolder::~ScratchFolder() {
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  WriteFileBytes(ToWide(path), bytes);
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot create " << path << ErrorSuffix();
   DWORD written = 0;
   const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -140,6 +146,10 @@ std::thread FeedPipe(HANDLE pipe, const std::string& bytes) {
 }  // namespace
 
 ProcessResult RunProgram(const std::string& commandLine, const ProgramOptions& options) {
+  return RunProgram(ToWide(commandLine), options);
+}
+
+ProcessResult RunProgram(const std::wstring& commandLine, const ProgramOptions& options) {
   ProcessResult result;
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   HANDLE outRead, outWrite, errRead, errWrite;
@@ -160,17 +170,17 @@ ProcessResult RunProgram(const std::string& commandLine, const ProgramOptions& o
     SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
   }
 
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = options.input ? inRead : GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = outWrite;
   startup.hStdError = errWrite;
   PROCESS_INFORMATION process{};
-  std::string mutableLine = commandLine;
-  const BOOL started =
-      CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, options.creationFlags, nullptr,
-                     options.folder.empty() ? nullptr : options.folder.c_str(), &startup, &process);
+  std::wstring mutableLine = commandLine;
+  const std::wstring folder = ToWide(options.folder);
+  const BOOL started = CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, options.creationFlags,
+                                      nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &process);
   CloseHandle(outWrite);
   CloseHandle(errWrite);
   if (inRead) CloseHandle(inRead);
