@@ -80,29 +80,6 @@ std::string EndOfFileMarkText(const std::string& path, int64_t markOffset) {
 // The prefix of a path that the system takes as it stands.
 constexpr std::string_view kVerbatimPrefix = "\\\\?\\";
 
-// Characters that no file name holds. A suffix with one of them would name a
-// place instead (a backslash or slash leads out of the destination folder, a
-// colon to an alternate data stream) or a pattern.
-constexpr char kCharactersNoFileNameHolds[] = "\\/:*?\"<>|";
-
-// True when the suffix can end a file name: none of the characters above, no
-// control character, and no space or dot at its end, which Windows would drop
-// so that the copy took another file's name. Double-byte aware: the second
-// byte of a Shift-JIS character may be 0x5C or 0x7C.
-bool SuffixFitsAFileName(std::string_view suffix) {
-  bool endsInSpaceOrDot = false;
-  for (size_t i = 0; i < suffix.size(); ++i) {
-    const char c = suffix[i];
-    endsInSpaceOrDot = c == ' ' || c == '.';
-    if (IsLeadByte(c) && i + 1 < suffix.size()) {
-      ++i;
-    } else if (static_cast<unsigned char>(c) < 0x20 || std::strchr(kCharactersNoFileNameHolds, c)) {
-      return false;
-    }
-  }
-  return !endsInSpaceOrDot;
-}
-
 // Why the source could not be opened. A folder is refused by the system as
 // "access denied", which would blame the user's rights.
 std::string CannotOpenSourceMessage(const std::string& source) {
@@ -295,6 +272,23 @@ CopyEnd CopyThroughFilter(textfile::TextStream* input, PanoseFilter& filter, Con
 
 std::string CannotOpenSourceText(const std::string& path, unsigned long error) {
   return FailureText(kCannotOpenSource, path, SystemErrorText(error));
+}
+
+bool SuffixFitsAFileName(std::string_view suffix) {
+  // Characters that no file name holds.
+  constexpr char kCharactersNoFileNameHolds[] = "\\/:*?\"<>|";
+  // Double-byte aware: the second byte of a Shift-JIS character may be 0x5C or 0x7C.
+  bool endsInSpaceOrDot = false;
+  for (size_t i = 0; i < suffix.size(); ++i) {
+    const char c = suffix[i];
+    endsInSpaceOrDot = c == ' ' || c == '.';
+    if (IsLeadByte(c) && i + 1 < suffix.size()) {
+      ++i;
+    } else if (static_cast<unsigned char>(c) < 0x20 || std::strchr(kCharactersNoFileNameHolds, c)) {
+      return false;
+    }
+  }
+  return !endsInSpaceOrDot;
 }
 
 std::string DestinationPathFor(std::string_view sourcePath, std::string_view destinationFolder,

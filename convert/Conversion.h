@@ -41,6 +41,12 @@ struct ConversionResult {
 std::string DestinationPathFor(std::string_view sourcePath, std::string_view destinationFolder,
                                bool appendSuffix, std::string_view suffix);
 
+// True when the suffix can end a file name: none of \ / : * ? " < > | (which
+// would name a place: another folder, an alternate data stream, a pattern), no
+// control character, and no space or dot at its end, which Windows would drop
+// so that the copy took another file's name.
+bool SuffixFitsAFileName(std::string_view suffix);
+
 // Converts one file. The destination is written under a temporary name in its
 // folder and put in place only when complete, so an existing destination keeps
 // its content when anything fails, and the source is never opened for writing.

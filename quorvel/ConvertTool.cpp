@@ -232,7 +232,9 @@ private:
     // A destination that is the source itself was never converted, however
     // new it is: the conversion refuses it.
     const bool destinationIsSource = source && target && *source == *target;
-    if (options_.update && !destinationIsSource && IsUpToDate(path, destination)) {
+    // A suffix that fits no file name is the conversion's to refuse, never up to date.
+    if (options_.update && !destinationIsSource && SuffixFitsAFileName(options_.suffix) &&
+        IsUpToDate(path, destination)) {
       Report(std::printf("%s -> %s (up to date)\n", path.c_str(), destination.c_str()));
       return Claim(destination, path);
     }
@@ -359,10 +361,6 @@ bool TakeDestinationFolder(const std::wstring& argument, ToolDialogs& dialogs, s
     dialogs.ShowFailure(FailureText(kDestinationNotFolder, *folder, kDestinationIsFile));
     return false;
   }
-  // The destination's name is joined on with a backslash of its own. The
-  // platform reads D:\\A.RTF as D:\A.RTF, but takes a "\\?\" path as it
-  // stands, so there the root's backslash would be one too many.
-  if (folder->starts_with("\\\\?\\") && LastBackslash(*folder) == folder->size() - 1) folder->pop_back();
   return true;
 }
 

@@ -395,6 +395,14 @@ TEST_F(ConvertToolTest, UpdateReplacesOnlyOutOfDateDestinations) {
   EXPECT_EQ(result.exitCode, 1u);
   EXPECT_EQ(result.output, "");
   EXPECT_NE(result.errors.find("変換先のファイルが変換元のファイルと同じです。"), std::string::npos) << result.errors;
+
+  // Nor is a destination that a suffix leads to: new.rtf\..\newer.rtf is the
+  // destination folder's newer.rtf, which its time would call up to date.
+  result = Run("--update --suffix \\..\\newer.rtf " + Quoted(source_ / "new.rtf") + " " +
+               Quoted(destination_.path()));
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_EQ(result.output, "");
+  EXPECT_NE(result.errors.find("付加文字列はファイル名に使えません。"), std::string::npos) << result.errors;
 }
 
 TEST_F(ConvertToolTest, FilterModeThroughPipesAndRedirection) {
