@@ -11,6 +11,7 @@
 #include "FileCtrl/DriveComboBox.h"
 #include "FileCtrl/FileCtrlHelpers.h"
 #include "FileCtrl/FileListBox.h"
+#include "runtime/AnsiNames.h"
 #include "runtime/MbcsText.h"
 #include "runtime/ScopeExit.h"
 #include "runtime/UniqueHandle.h"
@@ -29,21 +30,24 @@ const PropertyInfo kDirectoryListBoxProperties[] = {
 };
 
 // The subfolders of a folder, sorted without regard to case; of names that
-// compare equal the first found stays.
+// compare equal the first found stays. A name the code page cannot hold reads
+// "?" where it lacks a character; such names stay all, one item per folder.
 std::vector<std::string> ListSubfolders(const std::string& folder) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
+  // Searched by wide name: the ANSI search would hand over a best fit, the
+  // name of another folder (e for é, or "\" for the yen sign).
+  WIN32_FIND_DATAW found;
   // The search itself passes over hidden, system and volume-label entries.
-  UniqueFindHandle search(FindFirstFileExA(JoinWithSeparator(folder, "*.*").c_str(), FindExInfoStandard, &found,
+  UniqueFindHandle search(FindFirstFileExW(ToWide(JoinWithSeparator(folder, "*.*")).c_str(), FindExInfoStandard, &found,
                                            FindExSearchLimitToDirectories, nullptr, 0));
   if (!search) return names;
   do {
     if (found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-    const std::string_view name = found.cFileName;
-    if (name == "." || name == "..") continue;
-    names.emplace_back(name);
-  } while (FindNextFileA(search.get(), &found));
+    const std::wstring_view name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    ToExactAnsi(name, &names.emplace_back());
+  } while (FindNextFileW(search.get(), &found));
   // A stable sort keeps names that compare equal in the order found, so that
   // dropping all but the first of each run keeps the first one found.
   std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
@@ -51,7 +55,7 @@ std::vector<std::string> ListSubfolders(const std::string& folder) {
   });
   names.erase(std::unique(names.begin(), names.end(),
                           [](const std::string& kept, const std::string& next) {
-                            return CompareWithLocale(kept, next, NORM_IGNORECASE) == 0;
+                            return !HasUnusableCharacter(next) && CompareWithLocale(kept, next, NORM_IGNORECASE) == 0;
                           }),
               names.end());
   return names;
@@ -179,7 +183,11 @@ std::string TDirectoryListBox::ItemFolderPath(int index) {
 void TDirectoryListBox::OpenSelectedItem() {
   const int selected = ItemIndex();
   if (selected < 0) return;  // nothing selected: nothing to open
-  SetCurrentFolder(ItemFolderPath(selected));
+  const std::string path = ItemFolderPath(selected);
+  // The "?" of a name the code page cannot hold would be taken for a pattern,
+  // and the move would land in the folder that holds it.
+  if (HasUnusableCharacter(path)) RaiseUnusableName(path);
+  SetCurrentFolder(path);
 }
 
 std::string TDirectoryListBox::ShownName(const std::string& text) const {

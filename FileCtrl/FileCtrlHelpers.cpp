@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "framework/Graphics.h"
+#include "runtime/AnsiNames.h"
 #include "runtime/Exceptions.h"
 #include "runtime/ScopeExit.h"
 #include "runtime/UniqueHandle.h"
@@ -122,6 +123,14 @@ void RaiseInOutError(unsigned long code) {
   throw EInOutError(InOutErrorMessage(code), code);
 }
 
+void RaiseUnusableName(const std::string& path) {
+  std::string advice = UnusableNameText(path);
+  // The application puts a period after every message it shows.
+  constexpr std::string_view kFullStop = "。";
+  if (std::string_view(advice).ends_with(kFullStop)) advice.resize(advice.size() - kFullStop.size());
+  throw EInOutError(advice, ERROR_INVALID_NAME);
+}
+
 void ChangeDirectory(const std::string& path) {
   if (!SetCurrentDirectoryA(path.c_str())) RaiseInOutError(GetLastError());
 }
@@ -144,6 +153,10 @@ bool FileEntryExists(const std::string& name) {
 }  // namespace
 
 EnteredPath SplitEnteredPath(const std::string& text) {
+  // In the last part "?" and "*" make a pattern; in a folder they stand for
+  // what the code page could not hold, and the system would answer with a
+  // bare code.
+  if (HasUnusableCharacter(FolderPart(text))) RaiseUnusableName(text);
   const std::string saved = CurrentDirectory();
   // Put back however the split ends. A current directory removed or renamed
   // since cannot be entered again; the split holds all the same, and every

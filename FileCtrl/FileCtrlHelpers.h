@@ -43,6 +43,9 @@ void ChangeToDrive(const std::string& drive);
 [[noreturn]] void RaiseInOutError(unsigned long code);
 // The message EInOutError carries for a code.
 std::string InOutErrorMessage(unsigned long code);
+// Raises EInOutError for a path in which a name the code page cannot hold
+// reads "?", with the advice to rename it.
+[[noreturn]] void RaiseUnusableName(const std::string& path);
 
 struct EnteredPath {
   char drive = 0;  // 0: none
@@ -51,7 +54,8 @@ struct EnteredPath {
 };
 // Splits what a user or the settings give as a path into drive, folder part
 // and file part, trying each step by changing the current directory, which is
-// put back at the end (unless it has gone from the disk meanwhile).
+// put back at the end (unless it has gone from the disk meanwhile). A folder
+// holding "?" or "*" is refused with the advice for unusable names.
 EnteredPath SplitEnteredPath(const std::string& text);
 
 // Cuts the first folder of a path's folder part ("\A\B\" -> "\...\B\").

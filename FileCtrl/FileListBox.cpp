@@ -8,6 +8,7 @@
 
 #include "FileCtrl/DirectoryListBox.h"
 #include "FileCtrl/FileCtrlHelpers.h"
+#include "runtime/AnsiNames.h"
 #include "runtime/Exceptions.h"
 #include "runtime/ScopeExit.h"
 #include "runtime/UniqueHandle.h"
@@ -136,14 +137,19 @@ void TFileListBox::FillItems() {
     const size_t end = mask_.find(';', start);
     const std::string pattern = mask_.substr(start, end == std::string::npos ? std::string::npos : end - start);
     if (!pattern.empty()) {
-      WIN32_FIND_DATAA found;
-      UniqueFindHandle search(FindFirstFileA(pattern.c_str(), &found));
+      // Searched by wide name: the ANSI search would hand over a best fit,
+      // another file's name (e.rtf for é.rtf, a\b.rtf for a¥b.rtf).
+      WIN32_FIND_DATAW found;
+      UniqueFindHandle search(FindFirstFileW(ToWide(pattern).c_str(), &found));
       if (search) {
         do {
           const DWORD attributes = found.dwFileAttributes;
           if (attributes & kExcludingAttributes & ~attributeMask) continue;
           if (!takeAll && !(attributes & attributeMask)) continue;
-          const std::string name = found.cFileName;
+          // A name the code page cannot hold is listed with "?" for what it
+          // lacks, which names no file.
+          std::string name;
+          ToExactAnsi(found.cFileName, &name);
           if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
             lastPlace = AddItem("[" + name + "]", showGlyphs_ ? closedFolderImage_.get() : nullptr);
           } else {
@@ -152,7 +158,7 @@ void TFileListBox::FillItems() {
             lastPlace = AddItem(name, image);
           }
           if (lastPlace == kBusyCursorPlace) SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
-        } while (FindNextFileA(search.get(), &found));
+        } while (FindNextFileW(search.get(), &found));
       }
     }
     if (end == std::string::npos) break;

@@ -10,6 +10,8 @@
 #include "main/ConvertCommand.h"
 #include "main/ProgramTitle.h"
 #include "main/SettingsKey.h"
+#include "runtime/AnsiNames.h"
+#include "runtime/MbcsText.h"
 #include "runtime/UniqueHandle.h"
 
 TForm1* Form1 = nullptr;
@@ -18,6 +20,11 @@ namespace {
 
 constexpr char kSettingsLost[] = "設定を保存できませんでした。今回の設定は失われます。";
 constexpr char kNotAFolderPrefix[] = "フォルダではありません - ";
+constexpr char kNotADocumentPrefix[] = "RTF 文書ではありません - ";
+constexpr char kPathTooLong[] = "パスが長すぎます。";
+constexpr char kPathTooLongReason[] =
+    "Windows のファイル操作で扱える長さを超えています。"
+    "フォルダ名やファイル名を短くしてから、もう一度ドロップしてください";
 
 // The shell's drop handle, released with DragFinish.
 struct DropTraits {
@@ -28,12 +35,34 @@ struct DropTraits {
 using UniqueDrop = UniqueHandle<DropTraits>;
 
 // The first path of a drop (empty when it holds none); the others are left.
-std::string FirstDroppedPath(HDROP drop) {
-  const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+// Taken wide: the ANSI form would be a best fit, which may name another file.
+std::wstring FirstDroppedPath(HDROP drop) {
+  const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
   if (length == 0) return {};
-  std::string path(length + 1, '\0');
-  path.resize(DragQueryFileA(drop, 0, path.data(), length + 1));
+  std::wstring path(length + 1, L'\0');
+  path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
   return path;
+}
+
+// True for a name whose extension is ".rtf" in any letter case, as the source
+// list's mask "*.rtf" takes it.
+bool HasRtfExtension(const std::string& path) {
+  const size_t dot = LastOf(path, ".\\:");
+  return dot != std::string::npos && path[dot] == '.' && LowerAnsi(std::string_view(path).substr(dot)) == ".rtf";
+}
+
+// The message for a path longer than the system's file functions take; the
+// application adds the period.
+std::string PathTooLongText(const std::string& path) {
+  return kPathTooLong + ("\n" + path) + "\n" + kPathTooLongReason;
+}
+
+// The selected file as the settings keep it. A name the code page cannot hold
+// reads "?", which restored would become the list's mask: its folder is kept
+// instead, and the next start opens it.
+std::string SourceFileToStore(TFileListBox& list) {
+  const std::string selected = list.SelectedFile();
+  return HasUnusableCharacter(selected) ? list.CurrentFolder() : selected;
 }
 
 // Runs one restoring step; a failure is shown and the next steps still run,
@@ -106,7 +135,7 @@ void TForm1::FormClose(TPersistent*, TCloseAction&) {
   // ended at all while the settings cannot be stored.
   try {
     TRegIniFile settings(kSettingsKey);
-    settings.WriteText(kSettingsSection, "SourceFile", FileListBox1->SelectedFile());
+    settings.WriteText(kSettingsSection, "SourceFile", SourceFileToStore(*FileListBox1));
     settings.WriteText(kSettingsSection, "DestDir", DirectoryListBox2->CurrentFolder());
     settings.WriteText(kSettingsSection, "TextPlus", Edit1->Text());
     settings.WriteFlag(kSettingsSection, "IsTextPlus", CheckBox1->Checked());
@@ -148,26 +177,44 @@ void TForm1::WndProc(TMessage& message) {
   // Released however the drop ends; an error goes on to the window's guard,
   // which shows it.
   const UniqueDrop drop(reinterpret_cast<HDROP>(message.wParam));
+  message.result = 0;
+  // Disabled while a modal window or a message box is up: the source or the
+  // destination would change behind it.
+  if (!IsWindowEnabled(Handle())) return;
   POINT point{};
   // A drop on the frame or the caption comes in screen coordinates.
   if (!DragQueryPoint(drop.get(), &point)) ScreenToClient(Handle(), &point);
-  const std::string path = FirstDroppedPath(drop.get());
+  const std::wstring path = FirstDroppedPath(drop.get());
   if (!path.empty()) FollowDrop(path, point);
-  message.result = 0;
 }
 
-void TForm1::FollowDrop(const std::string& path, POINT point) {
+void TForm1::FollowDrop(const std::wstring& widePath, POINT point) {
+  std::string path;
+  if (!ToExactAnsi(widePath, &path)) RaiseUnusableName(path);
+  try {
+    FollowUsableDrop(path, point);
+  } catch (const EInOutError& error) {
+    // Alone, the system's code would read "I/O ｴﾗｰ (206)".
+    if (error.ErrorCode() != ERROR_FILENAME_EXCED_RANGE) throw;
+    throw EInOutError(PathTooLongText(path), ERROR_FILENAME_EXCED_RANGE);
+  }
+}
+
+void TForm1::FollowUsableDrop(const std::string& path, POINT point) {
   // Checked first, so that a drop that cannot be followed changes nothing.
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) RaiseInOutError(GetLastError());
+  const bool folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
   // The two halves meet in the middle of the Convert button, between the
   // source browser and the destination browser.
   if (point.x < BitBtn1->Left() + BitBtn1->Width() / 2) {
-    // As the user's choice would: the folder list and the drive box follow,
-    // and a file the mask leaves out becomes the mask. A folder opens in the
-    // source browser, as the property takes it.
+    // Any other file would become the list's mask, and every folder would
+    // show only files of its name from then on.
+    if (!folder && !HasRtfExtension(path)) throw EInOutError(kNotADocumentPrefix + path, ERROR_BAD_FORMAT);
+    // As the user's choice would: the folder list and the drive box follow.
+    // A folder opens in the source browser, as the property takes it.
     FileListBox1->SetSelectedFileProperty(path);
-  } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+  } else if (folder) {
     DirectoryListBox2->SetCurrentFolder(path);
   } else {
     throw EInOutError(kNotAFolderPrefix + path, ERROR_DIRECTORY);

@@ -2,6 +2,8 @@
 // suffix option, Exit and About.
 #pragma once
 
+#include <string>
+
 #include "Buttons/BitBtn.h"
 #include "FileCtrl/FileCtrl.h"
 #include "app/Forms.h"
@@ -51,9 +53,11 @@ protected:
   void WndProc(TMessage& message) override;
 
 private:
-  // The first item of a drop: a file on the left half becomes the selected
-  // source file, a folder on the right half the destination folder.
-  void FollowDrop(const std::string& path, POINT point);
+  // The first item of a drop: an RTF document on the left half becomes the
+  // selected source file, a folder on the right half the destination folder.
+  // A name the code page cannot hold or a path too long is refused in words.
+  void FollowDrop(const std::wstring& widePath, POINT point);
+  void FollowUsableDrop(const std::string& path, POINT point);
 };
 
 extern TForm1* Form1;

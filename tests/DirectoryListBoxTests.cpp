@@ -12,8 +12,12 @@
 #include "runtime/Exceptions.h"
 #include "runtime/UniqueHandle.h"
 #include "tests/support/FileCtrlFixture.h"
+#include "tests/support/MessageBoxWatcher.h"
 
 namespace {
+
+// The advice for a name the code page cannot hold begins with this line and the path.
+const std::string kUnusableNameLine = "このファイル名はコード ページ 932 では使えません。\n";
 
 class DirectoryListBoxTest : public FileCtrlTest {
 protected:
@@ -177,6 +181,40 @@ TEST_F(DirectoryListBoxTest, DoubleClickAndEnterOpenTheSelectedItem) {
   list_->SetItemIndex(0);
   SendMessageA(window, WM_CHAR, '\r', 0);
   EXPECT_EQ(list_->CurrentFolder(), root_ / "DOCS");
+}
+
+TEST_F(DirectoryListBoxTest, NamesTheCodePageHoldsOnlyApproximatelyAreShownButNotOpened) {
+  // The best fit of é would open the folder e, that of the yen sign "\".
+  const std::string docs = root_ / "DOCS";
+  MakeApproximateNames(docs);
+  list_->SetCurrentFolder(docs);
+  const int depth = FolderDepth(docs);
+  const std::vector<std::string> items = Items();
+  EXPECT_EQ(std::vector<std::string>(items.begin() + depth + 1, items.end()),
+            (std::vector<std::string>{"?", "?", "a", "RTF"}));
+  events_.clear();
+  MessageBoxWatcher watcher;
+  HWND window = list_->Handle();
+  list_->SetItemIndex(depth + 1);
+  SendMessageA(form_->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), LBN_DBLCLK),
+               reinterpret_cast<LPARAM>(window));
+  list_->SetItemIndex(depth + 2);
+  SendMessageA(window, WM_CHAR, '\r', 0);
+  ASSERT_EQ(watcher.seen().size(), 2u);
+  for (const SeenMessageBox& box : watcher.seen()) {
+    EXPECT_EQ(FirstTwoLines(box.text), kUnusableNameLine + docs + "\\?");
+    EXPECT_TRUE(box.text.ends_with("ファイル名を変更してから、もう一度変換してください.")) << box.text;
+  }
+  EXPECT_EQ(list_->CurrentFolder(), docs);
+  EXPECT_TRUE(events_.empty());
+  // Nor is a path through such a folder taken for a pattern.
+  try {
+    list_->SetCurrentFolder(docs + "\\?\\RTF");
+    FAIL() << "no error";
+  } catch (const EInOutError& error) {
+    EXPECT_EQ(FirstTwoLines(error.Message()), kUnusableNameLine + docs + "\\?\\RTF");
+  }
+  EXPECT_EQ(list_->CurrentFolder(), docs);
 }
 
 TEST_F(DirectoryListBoxTest, DoubleByteFolderNamesAreSingleNames) {

@@ -282,6 +282,18 @@ TEST_F(FileListBox, ShiftJisNamesWithBackslashTrailBytesAreSingleNames) {
   EXPECT_EQ(list->SelectedFile(), root_.path() + "\\ソフト\\表.rtf");
 }
 
+TEST_F(FileListBox, NamesTheCodePageHoldsOnlyApproximatelyAreListedWithQuestionMarks) {
+  // Their best fits would be e.rtf and a\b.rtf: another file, and one in the folder a.
+  MakeApproximateNames(root_.path());
+  TFileListBox* list = NewList({}, Type({ftNormal, ftDirectory}), "*.rtf");
+  EXPECT_EQ(ItemSet(*list), Sorted({"?.rtf", "??.rtf", "a?b.rtf", "e.rtf"}));
+  EXPECT_EQ(ImageOf(*list, "a?b.rtf"), &list->UnknownFileImage());
+  list->SelectName("a?b.rtf");
+  EXPECT_EQ(list->SelectedFile(), root_ / "a?b.rtf");
+  list->SetMask("*");
+  EXPECT_EQ(ItemSet(*list), Sorted({"[.]", "[..]", "[?]", "[?]", "[a]", "?.rtf", "??.rtf", "a?b.rtf", "e.rtf"}));
+}
+
 // ---- Masks ----
 
 TEST_F(FileListBox, MaskPatternsAreSearchedLeftToRight) {

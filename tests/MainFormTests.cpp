@@ -8,12 +8,14 @@
 
 #include <shlobj.h>  // DROPFILES
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "about/AboutForm.h"
 #include "app/Application.h"
 #include "main/MainForm.h"
+#include "runtime/AnsiNames.h"
 #include "tests/support/MessageBoxWatcher.h"
 #include "tests/support/RegistryValues.h"
 #include "tests/support/TestFiles.h"
@@ -152,6 +154,23 @@ TEST_F(MainFormTest, ConvertWritesTheSelectedFileIntoTheDestinationFolder) {
   Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
 }
 
+TEST_F(MainFormTest, ConvertOnANameTheCodePageCannotHoldGivesTheAdvice) {
+  // é.rtf is listed as ?.rtf, never as e.rtf, the file beside it.
+  ScratchFolder source("main-src"), destination("main-dst");
+  MakeApproximateNames(source.path());
+  Form1->DirectoryListBox1->SetCurrentFolder(source.path());
+  Form1->DirectoryListBox2->SetCurrentFolder(destination.path());
+  Form1->FileListBox1->SelectName("?.rtf");
+  MessageBoxWatcher watcher;
+  SendMessageA(Form1->BitBtn1->Handle(), BM_CLICK, 0, 0);
+  ASSERT_EQ(watcher.seen().size(), 1u);
+  EXPECT_EQ(FirstTwoLines(watcher.seen()[0].text),
+            "このファイル名はコード ページ 932 では使えません。\n" + (source / "?.rtf"));
+  EXPECT_TRUE(FolderEntries(destination.path()).empty());
+  Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
+  Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
+}
+
 TEST_F(MainFormTest, ChoosingAnotherDriveMovesTheSourceLists) {
   // D: is the test prefix's CD-ROM drive, a folder with nothing but a label.
   Form1->DriveComboBox1->SetCurrentDrive('d');
@@ -236,6 +255,7 @@ namespace {
 TEST_F(MainFormTest, SettingsAreStoredOnCloseAndRestoredOnShow) {
   ScratchFolder source("set-src"), destination("set-dst");
   WriteFileBytes(source / "doc.rtf", "x\n");
+  MakeWideEntry(source.path(), L"\uD55C\uAD6D.rtf");
   Form1->FileListBox1->SetSelectedFileProperty(source / "doc.rtf");
   Form1->DirectoryListBox2->SetCurrentFolder(destination.path());
   Form1->Edit1->SetText("_hcw");
@@ -258,6 +278,15 @@ TEST_F(MainFormTest, SettingsAreStoredOnCloseAndRestoredOnShow) {
   EXPECT_EQ(Form1->Edit1->Text(), "_hcw");
   EXPECT_TRUE(Form1->CheckBox1->Checked());
   EXPECT_TRUE(Form1->Edit1->Enabled());  // the option's rule ran
+
+  // 한국.rtf reads ??.rtf, which restored would become the list's mask: its
+  // folder is stored instead.
+  Form1->FileListBox1->SelectName("??.rtf");
+  Form1->FormClose(Form1, action);
+  EXPECT_TRUE(SameText(StoredSetting("SourceFile"), source.path())) << StoredSetting("SourceFile");
+  Form1->FormShow(Form1);
+  EXPECT_EQ(Form1->FileListBox1->Mask(), "*.rtf");
+  EXPECT_TRUE(SameText(Form1->FileListBox1->CurrentFolder(), source.path()));
   Form1->CheckBox1->SetChecked(false);
   Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
   Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
@@ -288,21 +317,29 @@ namespace {
 
 // Posts to the main window what the shell posts when items are dropped on it:
 // WM_DROPFILES with a DROPFILES block (the point in client coordinates, then
-// the paths, each ending in a zero byte, and one more zero byte). The window
-// owns the block from then on. Returns it, for looking whether it was freed.
-HGLOBAL PostDrop(const std::vector<std::string>& paths, POINT point) {
-  std::string names;
-  for (const std::string& path : paths) names += path + '\0';
-  names += '\0';
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size());
+// the wide paths, each ending in a zero, and one more zero). The window owns
+// the block from then on. Returns it, for looking whether it was freed.
+HGLOBAL PostDrop(const std::vector<std::wstring>& paths, POINT point) {
+  std::wstring names;
+  for (const std::wstring& path : paths) names += path + L'\0';
+  names += L'\0';
+  const size_t bytes = names.size() * sizeof(wchar_t);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + bytes);
   auto* header = static_cast<DROPFILES*>(GlobalLock(block));
   header->pFiles = sizeof(DROPFILES);
   header->pt = point;
-  names.copy(reinterpret_cast<char*>(header + 1), names.size());
+  header->fWide = TRUE;
+  std::memcpy(header + 1, names.data(), bytes);
   GlobalUnlock(block);
   PostMessageA(Form1->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
   Application->ProcessMessages();
   return block;
+}
+
+HGLOBAL PostDrop(const std::vector<std::string>& paths, POINT point) {
+  std::vector<std::wstring> widePaths;
+  for (const std::string& path : paths) widePaths.push_back(ToWide(path));
+  return PostDrop(widePaths, point);
 }
 
 // The left point is on the source file list, right of the window's middle: the
@@ -312,7 +349,6 @@ constexpr POINT kOnTheLeft{300, 120}, kOnTheRight{460, 120};
 TEST_F(MainFormTest, AFileDroppedOnTheLeftIsSelectedAndAFolderOnTheRightIsTheDestination) {
   ScratchFolder source("drop-src"), destination("drop-dst");
   WriteFileBytes(source / "a.rtf", "x\n");
-  WriteFileBytes(source / "notes.txt", "x\n");
   const std::string destinationBefore = Form1->DirectoryListBox2->CurrentFolder();
   // What the shell looks for before it drops anything on a window.
   EXPECT_TRUE(GetWindowLongA(Form1->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
@@ -323,21 +359,16 @@ TEST_F(MainFormTest, AFileDroppedOnTheLeftIsSelectedAndAFolderOnTheRightIsTheDes
   EXPECT_TRUE(SameText(Form1->DirectoryListBox1->CurrentFolder(), source.path()));
   EXPECT_EQ(Form1->DirectoryListBox2->CurrentFolder(), destinationBefore);
   EXPECT_EQ(GlobalSize(block), 0u);  // released with DragFinish
-  // A file the mask leaves out becomes the mask, as a restored one does.
-  PostDrop({source / "notes.txt"}, kOnTheLeft);
-  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source / "notes.txt"));
-  EXPECT_EQ(Form1->FileListBox1->Mask(), "notes.txt");
 
   PostDrop({destination.path(), source.path()}, kOnTheRight);
   EXPECT_TRUE(SameText(Form1->DirectoryListBox2->CurrentFolder(), destination.path()));
-  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source / "notes.txt"));
+  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source / "a.rtf"));
   // A folder on the left opens in the source browser, with nothing selected.
   PostDrop({destination.path()}, kOnTheLeft);
   EXPECT_TRUE(SameText(Form1->DirectoryListBox1->CurrentFolder(), destination.path()));
   EXPECT_EQ(Form1->FileListBox1->SelectedFile(), "");
   EXPECT_TRUE(watcher.seen().empty());
 
-  Form1->FileListBox1->SetMask("*.rtf");
   Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
   Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
 }
@@ -345,18 +376,70 @@ TEST_F(MainFormTest, AFileDroppedOnTheLeftIsSelectedAndAFolderOnTheRightIsTheDes
 TEST_F(MainFormTest, ADropThatCannotBeFollowedIsShownAndChangesNothing) {
   ScratchFolder source("drop-src");
   WriteFileBytes(source / "a.rtf", "x\n");
+  WriteFileBytes(source / "notes.txt", "x\n");
+  // Best fits of é.rtf and of the folder ¥ would be e.rtf and the folder itself.
+  MakeApproximateNames(source.path());
+  // A document whose path passes what the ANSI file functions take.
+  std::string deep = "\\\\?\\" + source.path();
+  for (int i = 0; i < 3; ++i) {
+    MakeWideEntry(deep, std::wstring(100, L'x'), true);
+    deep += "\\" + std::string(100, 'x');
+  }
+  MakeWideEntry(deep, L"deep.rtf");
+  const std::string deepDocument = deep.substr(4) + "\\deep.rtf";
   Form1->FileListBox1->SetSelectedFileProperty(source / "a.rtf");
   const std::string destinationBefore = Form1->DirectoryListBox2->CurrentFolder();
   MessageBoxWatcher watcher;
   PostDrop({source / "vanished.rtf"}, kOnTheLeft);
   PostDrop({source / "a.rtf"}, kOnTheRight);
-  ASSERT_EQ(watcher.seen().size(), 2u);
+  PostDrop({source / "notes.txt"}, kOnTheLeft);
+  PostDrop({ToWide(source.path()) + L"\\\u00E9.rtf"}, kOnTheLeft);
+  PostDrop({ToWide(source.path()) + L"\\\u00A5"}, kOnTheRight);
+  PostDrop({deepDocument}, kOnTheLeft);
+  ASSERT_EQ(watcher.seen().size(), 6u);
   EXPECT_EQ(watcher.seen()[0].text, "ﾌｧｲﾙが見つかりません.");
   EXPECT_EQ(watcher.seen()[0].caption, "Quorvel for Word97");
   EXPECT_EQ(watcher.seen()[1].text, "フォルダではありません - " + (source / "a.rtf") + ".");
+  // Another file would have become the list's mask, for every folder after.
+  EXPECT_EQ(watcher.seen()[2].text, "RTF 文書ではありません - " + (source / "notes.txt") + ".");
+  EXPECT_EQ(FirstTwoLines(watcher.seen()[3].text),
+            "このファイル名はコード ページ 932 では使えません。\n" + (source / "?.rtf"));
+  EXPECT_EQ(FirstTwoLines(watcher.seen()[4].text),
+            "このファイル名はコード ページ 932 では使えません。\n" + (source / "?"));
+  EXPECT_EQ(watcher.seen()[5].text, "パスが長すぎます。\n" + deepDocument +
+                                        "\nWindows のファイル操作で扱える長さを超えています。"
+                                        "フォルダ名やファイル名を短くしてから、もう一度ドロップしてください.");
   EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source / "a.rtf"));
+  EXPECT_EQ(Form1->FileListBox1->Mask(), "*.rtf");
   EXPECT_EQ(Form1->DirectoryListBox2->CurrentFolder(), destinationBefore);
   Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
+}
+
+std::string gDroppedPath;
+HGLOBAL gDropBlock = nullptr;
+
+// Runs from the about box's modal loop: drops a document on the main window, then presses OK.
+void CALLBACK DropAndPressOk(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  gDropBlock = PostDrop({gDroppedPath}, kOnTheLeft);
+  SendMessageA(Form2->BitBtn1->Handle(), BM_CLICK, 0, 0);
+}
+
+TEST_F(MainFormTest, ADropWhileTheAboutBoxIsOpenIsIgnored) {
+  ScratchFolder source("drop-src");
+  WriteFileBytes(source / "a.rtf", "x\n");
+  const std::string folderBefore = Form1->DirectoryListBox1->CurrentFolder();
+  const std::string selectedBefore = Form1->FileListBox1->SelectedFile();
+  gDroppedPath = source / "a.rtf";
+  MessageBoxWatcher watcher;
+  SetTimer(nullptr, 0, 20, DropAndPressOk);
+  SendMessageA(Form1->BitBtn3->Handle(), BM_CLICK, 0, 0);
+  Application->ProcessMessages();
+  ASSERT_NE(gDropBlock, nullptr);
+  EXPECT_EQ(GlobalSize(gDropBlock), 0u);  // released all the same
+  EXPECT_EQ(Form1->DirectoryListBox1->CurrentFolder(), folderBefore);
+  EXPECT_EQ(Form1->FileListBox1->SelectedFile(), selectedBefore);
+  EXPECT_TRUE(watcher.seen().empty());
 }
 
 }  // namespace

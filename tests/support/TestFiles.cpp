@@ -32,24 +32,56 @@ std::string MakeUniqueFolder(const std::string& parent, const std::string& stem)
   }
 }
 
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+namespace {
+
+// Wide functions by wide names; with the "\\?\" prefix paths of any length.
+void RemoveWideTree(const std::wstring& path) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string child = path + "\\" + name;
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring child = path + L"\\" + name;
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
+        RemoveWideTree(child);
       } else {
-        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(child.c_str());
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(child.c_str());
       }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  RemoveDirectoryA(path.c_str());
+  RemoveDirectoryW(path.c_str());
+}
+
+}  // namespace
+
+void RemoveTree(const std::string& path) {
+  const bool network = path.starts_with("\\\\");
+  RemoveWideTree(network ? L"\\\\?\\UNC\\" + ToWide(path.substr(2)) : L"\\\\?\\" + ToWide(path));
+}
+
+void MakeWideEntry(const std::string& folder, const std::wstring& name, bool isFolder) {
+  const std::wstring path = ToWide(folder) + L"\\" + name;
+  if (isFolder) {
+    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr)) << folder << ErrorSuffix();
+    return;
+  }
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << folder << ErrorSuffix();
+  CloseHandle(file);
+}
+
+void MakeApproximateNames(const std::string& folder) {
+  WriteFileBytes(folder + "\\e.rtf", "x\n");
+  MakeWideEntry(folder, L"\u00E9.rtf");
+  MakeWideEntry(folder, L"a\u00A5b.rtf");
+  MakeWideEntry(folder, L"a", true);
+  WriteFileBytes(folder + "\\a\\b.rtf", "x\n");
+  MakeWideEntry(folder, L"\uD55C\uAD6D.rtf");
+  MakeWideEntry(folder, L"\u00E9", true);
+  MakeWideEntry(folder, L"\u00A5", true);
 }
 
 ScratchFolder::ScratchFolder(const std::string& name) {
@@ -113,6 +145,10 @@ std::string ProgramFolder() {
   const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
   std::string folder(path, length);
   return folder.substr(0, folder.rfind('\\'));  // the build folder's name is ASCII
+}
+
+std::string FirstTwoLines(const std::string& text) {
+  return text.substr(0, text.find('\n', text.find('\n') + 1));
 }
 
 std::string Quoted(const std::string& argument) {

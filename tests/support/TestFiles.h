@@ -24,7 +24,17 @@ private:
 
 // A folder made inside another location (such as the full test drive).
 std::string MakeUniqueFolder(const std::string& parent, const std::string& stem);
+// Removes a folder and everything in it, names the code page cannot hold and
+// paths of any length included.
 void RemoveTree(const std::string& path);
+
+// An empty file, or a folder, named by its wide name in a folder: for names
+// that the ANSI code page holds only approximately, or not at all.
+void MakeWideEntry(const std::string& folder, const std::wstring& name, bool isFolder = false);
+// Names whose best-fit ANSI forms are other entries of the folder: é.rtf beside
+// e.rtf, a¥b.rtf (the yen sign) beside the folder a holding b.rtf, 한국.rtf, and
+// the folders é and ¥. Each holds a character code page 932 lacks.
+void MakeApproximateNames(const std::string& folder);
 
 // Whole-file access without any translation; a UTF-16 path may name what
 // the ANSI code page cannot.
@@ -56,6 +66,9 @@ ProcessResult RunProgram(const std::string& commandLine, const ProgramOptions& o
 // The same with a command line in UTF-16, as a shell passes names that the
 // ANSI code page cannot hold.
 ProcessResult RunProgram(const std::wstring& commandLine, const ProgramOptions& options = {});
+
+// The first two lines of a message: what went wrong, and the file.
+std::string FirstTwoLines(const std::string& text);
 
 // Quotes an argument for a command line.
 std::string Quoted(const std::string& argument);
