@@ -143,7 +143,7 @@ int TButtonGlyph::BuildStateImage(TGlyphState state) {
       MarkPixels(marks.dc(), source, sourceX, width, height, kBlack);
       const RECT all{0, 0, width, height};
       UniqueBrush faceBrush(CreateSolidBrush(face));
-      if (!faceBrush) ThrowOutOfSystemResources();
+      if (!faceBrush) ThrowNotEnoughSystemResources();
       FillRect(scratch.dc(), &all, faceBrush.get());
       PaintMarkedPixels(scratch.dc(), 1, 1, width, height, marks.dc(), ColorToRGB(clBtnHighlight));
       PaintMarkedPixels(scratch.dc(), 0, 0, width, height, marks.dc(), ColorToRGB(clBtnShadow));
