@@ -2,8 +2,8 @@
 #include "Buttons/ButtonGlyph.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <optional>
-#include <vector>
 
 #include "Buttons/WorkBitmap.h"
 
@@ -35,6 +35,118 @@ std::optional<TColor> StripTransparentColor(TBitmap& bitmap) {
   const TColor colour = bitmap.TransparentColor();
   if (colour == clNone) return std::nullopt;  // empty, or a pixel GDI would not read
   return colour | kPaletteRelative;
+}
+
+// Where a state's image is built from: the strip's DC and the image's left
+// edge in it. A one-bit source blitted to a one-bit target may have its bits
+// copied as they are, without the colour comparison the marking relies on (GDI
+// does so for monochrome device bitmaps, whatever the background colour), so a
+// monochrome strip's image is first spread into screen colours in `expanded`.
+struct ImageOrigin {
+  HDC dc;
+  int x;
+};
+
+ImageOrigin OriginToBuildFrom(TBitmap& strip, int x, int width, int height, std::optional<WorkBitmap>& expanded) {
+  HDC source = strip.Canvas().Handle();
+  if (!strip.Monochrome()) return {source, x};
+  expanded.emplace(width, height, WorkBitmap::kScreenColours);
+  SetTextColor(expanded->dc(), kBlack);
+  SetBkColor(expanded->dc(), kWhite);
+  BitBlt(expanded->dc(), 0, 0, width, height, source, x, 0, SRCCOPY);
+  return {expanded->dc(), 0};
+}
+
+// Only the black lines of the single picture survive, in shadow with a
+// highlight copy one pixel right and down: the engraved look.
+void PaintEngraved(HDC target, HDC marks, ImageOrigin source, int width, int height, COLORREF face) {
+  MarkPixels(marks, source.dc, source.x, width, height, kBlack);
+  const RECT all{0, 0, width, height};
+  UniqueBrush faceBrush(CreateSolidBrush(face));
+  if (!faceBrush) ThrowNotEnoughSystemResources();
+  FillRect(target, &all, faceBrush.get());
+  PaintMarkedPixels(target, 1, 1, width, height, marks, ColorToRGB(clBtnHighlight));
+  PaintMarkedPixels(target, 0, 0, width, height, marks, ColorToRGB(clBtnShadow));
+}
+
+struct Recolouring {
+  COLORREF from, to;
+};
+
+// The marks are always taken from the untouched source, so that a colour
+// painted in one step is never caught by the next.
+void Recolour(HDC target, HDC marks, ImageOrigin source, int width, int height,
+              std::initializer_list<Recolouring> recolourings) {
+  for (const Recolouring& recolouring : recolourings) {
+    MarkPixels(marks, source.dc, source.x, width, height, recolouring.from);
+    PaintMarkedPixels(target, 0, 0, width, height, marks, recolouring.to);
+  }
+}
+
+// The caption's rectangle at (0, 0) in the canvas's font, as wide as `width`
+// allows; empty for no caption.
+RECT MeasureCaption(TCanvas& canvas, const std::string& caption, int width) {
+  RECT rect{0, 0, 0, 0};
+  HDC dc = caption.empty() ? nullptr : PrepareFontDC(canvas);
+  if (dc) {
+    // DT_CALCRECT keeps the left and top and sets the right and bottom.
+    rect.right = width;
+    DrawTextA(dc, caption.data(), static_cast<int>(caption.size()), &rect, DT_CALCRECT);
+  }
+  return rect;
+}
+
+// Glyph and caption positions within the content, from its top-left corner.
+struct Positions {
+  POINT glyph, text;
+};
+
+Positions PlaceGlyphAndText(SIZE area, SIZE glyph, SIZE text, TButtonLayout layout, int margin, int spacing) {
+  // C++ division rounds toward zero, as the placement rules want also for negative values.
+  Positions at{{0, 0}, {0, 0}};
+  const bool sideBySide = layout == blGlyphLeft || layout == blGlyphRight;
+  if (sideBySide) {
+    at.glyph.y = (area.cy - glyph.cy + 1) / 2;
+    at.text.y = (area.cy - text.cy + 1) / 2;
+  } else {
+    at.glyph.x = (area.cx - glyph.cx + 1) / 2;
+    at.text.x = (area.cx - text.cx + 1) / 2;
+  }
+
+  // A lone glyph or a lone caption needs no gap.
+  if (text.cx == 0 || glyph.cx == 0) spacing = 0;
+
+  const int room = sideBySide ? area.cx : area.cy;
+  const int glyphSize = sideBySide ? glyph.cx : glyph.cy;
+  const int textSize = sideBySide ? text.cx : text.cy;
+  if (margin == -1 && spacing == -1) {
+    margin = (room - (glyphSize + textSize)) / 3;
+    spacing = margin;
+  } else if (margin == -1) {
+    margin = (room - (glyphSize + spacing + textSize) + 1) / 2;
+  } else if (spacing == -1) {
+    spacing = ((room - (margin + glyphSize)) - textSize) / 2;
+  }
+
+  switch (layout) {
+    case blGlyphLeft:
+      at.glyph.x = margin;
+      at.text.x = at.glyph.x + glyph.cx + spacing;
+      break;
+    case blGlyphRight:
+      at.glyph.x = area.cx - margin - glyph.cx;
+      at.text.x = at.glyph.x - spacing - text.cx;
+      break;
+    case blGlyphTop:
+      at.glyph.y = margin;
+      at.text.y = at.glyph.y + glyph.cy + spacing;
+      break;
+    case blGlyphBottom:
+      at.glyph.y = area.cy - margin - glyph.cy;
+      at.text.y = at.glyph.y - spacing - text.cy;
+      break;
+  }
+  return at;
 }
 
 }  // namespace
@@ -115,64 +227,7 @@ int TButtonGlyph::BuildStateImage(TGlyphState state) {
 
   int slot = -1;
   try {
-    WorkBitmap scratch(width, height, WorkBitmap::kScreenColours);
-    const int index = state < imageCount_ ? state : 0;
-    HDC source = strip.Canvas().Handle();
-    int sourceX = index * width;
-    // A one-bit source blitted to a one-bit target may have its bits copied
-    // as they are, without the colour comparison the marking relies on (GDI
-    // does so for monochrome device bitmaps, whatever the background colour),
-    // so a monochrome strip is first spread into screen colours.
-    std::optional<WorkBitmap> expanded;
-    if (strip.Monochrome()) {
-      expanded.emplace(width, height, WorkBitmap::kScreenColours);
-      SetTextColor(expanded->dc(), kBlack);
-      SetBkColor(expanded->dc(), kWhite);
-      BitBlt(expanded->dc(), 0, 0, width, height, source, sourceX, 0, SRCCOPY);
-      source = expanded->dc();
-      sourceX = 0;
-    }
-    const COLORREF transparent = ColorToRGB(transparentColor_);
-    // System colours are taken now: the image keeps them until it is released.
-    const COLORREF face = ColorToRGB(clBtnFace);
-    WorkBitmap marks(width, height, WorkBitmap::kMonochrome);
-
-    if (state == gsDisabled && imageCount_ == 1) {
-      // Only the black lines of the single picture survive, in shadow with a
-      // highlight copy one pixel right and down: the engraved look.
-      MarkPixels(marks.dc(), source, sourceX, width, height, kBlack);
-      const RECT all{0, 0, width, height};
-      UniqueBrush faceBrush(CreateSolidBrush(face));
-      if (!faceBrush) ThrowOutOfSystemResources();
-      FillRect(scratch.dc(), &all, faceBrush.get());
-      PaintMarkedPixels(scratch.dc(), 1, 1, width, height, marks.dc(), ColorToRGB(clBtnHighlight));
-      PaintMarkedPixels(scratch.dc(), 0, 0, width, height, marks.dc(), ColorToRGB(clBtnShadow));
-      slot = glyphList_->AddImage(scratch.Unselected());
-    } else {
-      BitBlt(scratch.dc(), 0, 0, width, height, source, sourceX, 0, SRCCOPY);
-      if (state == gsLatched) {
-        slot = glyphList_->AddMaskedImage(scratch.Unselected(), transparentColor_);
-      } else {
-        // The marks are always taken from the untouched source, so that a
-        // colour painted in one step is never caught by the next.
-        struct Recolouring {
-          COLORREF from, to;
-        };
-        std::vector<Recolouring> recolourings;
-        if (state == gsDisabled) {
-          recolourings = {{ColorToRGB(clWhite), ColorToRGB(clBtnHighlight)},
-                          {ColorToRGB(clGray), ColorToRGB(clBtnShadow)},
-                          {transparent, face}};
-        } else {
-          recolourings = {{transparent, face}};
-        }
-        for (const Recolouring& recolouring : recolourings) {
-          MarkPixels(marks.dc(), source, sourceX, width, height, recolouring.from);
-          PaintMarkedPixels(scratch.dc(), 0, 0, width, height, marks.dc(), recolouring.to);
-        }
-        slot = glyphList_->AddImage(scratch.Unselected());
-      }
-    }
+    slot = AddStateImage(state, width, height);
   } catch (...) {
     // A glyph that holds no image must not keep a list another glyph may empty and destroy.
     if (std::all_of(std::begin(imageSlots_), std::end(imageSlots_), [](int held) { return held == -1; })) {
@@ -183,6 +238,33 @@ int TButtonGlyph::BuildStateImage(TGlyphState state) {
   }
   imageSlots_[state] = slot;
   return slot;
+}
+
+int TButtonGlyph::AddStateImage(TGlyphState state, int width, int height) {
+  WorkBitmap scratch(width, height, WorkBitmap::kScreenColours);
+  std::optional<WorkBitmap> expanded;
+  const int index = state < imageCount_ ? state : 0;
+  const ImageOrigin source = OriginToBuildFrom(*glyphBitmap_, index * width, width, height, expanded);
+  const COLORREF transparent = ColorToRGB(transparentColor_);
+  // System colours are taken now: the image keeps them until it is released.
+  const COLORREF face = ColorToRGB(clBtnFace);
+  WorkBitmap marks(width, height, WorkBitmap::kMonochrome);
+
+  if (state == gsDisabled && imageCount_ == 1) {
+    PaintEngraved(scratch.dc(), marks.dc(), source, width, height, face);
+    return glyphList_->AddImage(scratch.Unselected());
+  }
+  BitBlt(scratch.dc(), 0, 0, width, height, source.dc, source.x, 0, SRCCOPY);
+  if (state == gsLatched) return glyphList_->AddMaskedImage(scratch.Unselected(), transparentColor_);
+  if (state == gsDisabled) {
+    Recolour(scratch.dc(), marks.dc(), source, width, height,
+             {{ColorToRGB(clWhite), ColorToRGB(clBtnHighlight)},
+              {ColorToRGB(clGray), ColorToRGB(clBtnShadow)},
+              {transparent, face}});
+  } else {
+    Recolour(scratch.dc(), marks.dc(), source, width, height, {{transparent, face}});
+  }
+  return glyphList_->AddImage(scratch.Unselected());
 }
 
 void TButtonGlyph::DrawGlyphImage(TCanvas& canvas, int x, int y, TGlyphState state) {
@@ -221,72 +303,17 @@ void TButtonGlyph::DrawCaption(TCanvas& canvas, const std::string& caption, cons
 
 TGlyphPlacement TButtonGlyph::ComputeLayout(TCanvas& canvas, const RECT& content, const std::string& caption,
                                             TButtonLayout layout, int margin, int spacing) {
-  const int width = content.right - content.left;
-  const int height = content.bottom - content.top;
+  const SIZE area{content.right - content.left, content.bottom - content.top};
   const TBitmap& strip = *glyphBitmap_;
-  const int glyphWidth = strip.Empty() ? 0 : strip.Width() / imageCount_;
-  const int glyphHeight = strip.Empty() ? 0 : strip.Height();
-
-  RECT captionRect{0, 0, 0, 0};
-  HDC dc = caption.empty() ? nullptr : PrepareFontDC(canvas);
-  if (dc) {
-    // Measured from the content's width: DT_CALCRECT keeps the left and top and sets the right and bottom.
-    captionRect.right = width;
-    DrawTextA(dc, caption.data(), static_cast<int>(caption.size()), &captionRect, DT_CALCRECT);
-  }
-  const int textWidth = captionRect.right - captionRect.left;
-  const int textHeight = captionRect.bottom - captionRect.top;
-
-  // C++ division rounds toward zero, as the placement rules want also for negative values.
-  POINT glyphPos{0, 0};
-  POINT textPos{0, 0};
-  const bool sideBySide = layout == blGlyphLeft || layout == blGlyphRight;
-  if (sideBySide) {
-    glyphPos.y = (height - glyphHeight + 1) / 2;
-    textPos.y = (height - textHeight + 1) / 2;
-  } else {
-    glyphPos.x = (width - glyphWidth + 1) / 2;
-    textPos.x = (width - textWidth + 1) / 2;
-  }
-
-  // A lone glyph or a lone caption needs no gap.
-  if (textWidth == 0 || glyphWidth == 0) spacing = 0;
-
-  const int room = sideBySide ? width : height;
-  const int glyphSize = sideBySide ? glyphWidth : glyphHeight;
-  const int textSize = sideBySide ? textWidth : textHeight;
-  if (margin == -1 && spacing == -1) {
-    margin = (room - (glyphSize + textSize)) / 3;
-    spacing = margin;
-  } else if (margin == -1) {
-    margin = (room - (glyphSize + spacing + textSize) + 1) / 2;
-  } else if (spacing == -1) {
-    spacing = ((room - (margin + glyphSize)) - textSize) / 2;
-  }
-
-  switch (layout) {
-    case blGlyphLeft:
-      glyphPos.x = margin;
-      textPos.x = glyphPos.x + glyphWidth + spacing;
-      break;
-    case blGlyphRight:
-      glyphPos.x = width - margin - glyphWidth;
-      textPos.x = glyphPos.x - spacing - textWidth;
-      break;
-    case blGlyphTop:
-      glyphPos.y = margin;
-      textPos.y = glyphPos.y + glyphHeight + spacing;
-      break;
-    case blGlyphBottom:
-      glyphPos.y = height - margin - glyphHeight;
-      textPos.y = glyphPos.y - spacing - textHeight;
-      break;
-  }
+  const SIZE glyph{strip.Empty() ? 0 : strip.Width() / imageCount_, strip.Empty() ? 0 : strip.Height()};
+  const RECT captionRect = MeasureCaption(canvas, caption, area.cx);
+  const SIZE text{captionRect.right - captionRect.left, captionRect.bottom - captionRect.top};
+  const Positions positions = PlaceGlyphAndText(area, glyph, text, layout, margin, spacing);
 
   TGlyphPlacement placement;
-  placement.glyphPos = {content.left + glyphPos.x, content.top + glyphPos.y};
+  placement.glyphPos = {content.left + positions.glyph.x, content.top + positions.glyph.y};
   placement.captionRect = captionRect;
-  OffsetRect(&placement.captionRect, content.left + textPos.x, content.top + textPos.y);
+  OffsetRect(&placement.captionRect, content.left + positions.text.x, content.top + positions.text.y);
   return placement;
 }
 

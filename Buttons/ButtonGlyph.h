@@ -77,6 +77,8 @@ public:
 
 private:
   void StripChanged();
+  // Builds the state's image from the strip into the glyph list; its slot.
+  int AddStateImage(TGlyphState state, int width, int height);
 
   std::unique_ptr<TBitmap> glyphBitmap_;  // owned
   TGlyphList* glyphList_ = nullptr;       // not owned: borrowed from the glyph cache

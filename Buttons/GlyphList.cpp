@@ -39,7 +39,7 @@ int TGlyphList::ReserveSlot() {
     if (!list_) CreateHandle();
     // Black as image and as mask: a blank, fully opaque place holder that the caller replaces.
     const int added = ImageList_Add(list_.get(), black_.get(), black_.get());
-    if (added < 0) ThrowOutOfSystemResources();
+    if (added < 0) ThrowNotEnoughSystemResources();
     slot = static_cast<size_t>(added);
     if (slot + 1 > usedSlots_.size()) usedSlots_.resize(slot + 1, false);
   }
@@ -67,7 +67,7 @@ int TGlyphList::AddMaskedImage(HBITMAP image, TColor transparent) {
   const int slot = ReserveSlot();
   ScopeExit freeSlot([this, slot] { usedSlots_[static_cast<size_t>(slot)] = false; });
   UniqueMemoryDC imageDC(CreateCompatibleDC(nullptr));
-  if (!imageDC) ThrowOutOfSystemResources();
+  if (!imageDC) ThrowNotEnoughSystemResources();
   WorkBitmap copy(width_, height_, WorkBitmap::kScreenColours);
   {
     auto selection = SelectInto(imageDC.get(), image);

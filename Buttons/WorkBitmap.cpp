@@ -12,7 +12,7 @@ constexpr DWORD kRopPatternWhereSourceWhite = 0x00E20746;
 
 }  // namespace
 
-void ThrowOutOfSystemResources() {
+void ThrowNotEnoughSystemResources() {
   throw EOutOfResources(LoadResString(strings::kOutOfSystemResources));
 }
 
@@ -24,9 +24,9 @@ WorkBitmap::WorkBitmap(int width, int height, Kind kind) {
     if (screen) bitmap_.reset(CreateCompatibleBitmap(screen.get(), width, height));
   }
   dc_.reset(CreateCompatibleDC(nullptr));
-  if (!bitmap_ || !dc_) ThrowOutOfSystemResources();
+  if (!bitmap_ || !dc_) ThrowNotEnoughSystemResources();
   selection_ = SelectInto(dc_.get(), bitmap_.get());
-  if (!selection_) ThrowOutOfSystemResources();
+  if (!selection_) ThrowNotEnoughSystemResources();
 }
 
 void MarkPixels(HDC mask, HDC source, int sourceX, int width, int height, COLORREF colour) {
@@ -37,7 +37,7 @@ void MarkPixels(HDC mask, HDC source, int sourceX, int width, int height, COLORR
 
 void PaintMarkedPixels(HDC target, int x, int y, int width, int height, HDC mask, COLORREF colour) {
   UniqueBrush brush(CreateSolidBrush(colour));
-  if (!brush) ThrowOutOfSystemResources();
+  if (!brush) ThrowNotEnoughSystemResources();
   const COLORREF text = SetTextColor(target, kBlack);
   const COLORREF background = SetBkColor(target, kWhite);
   {

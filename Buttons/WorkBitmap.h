@@ -10,8 +10,9 @@
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-// Raises EOutOfResources with the system-resources message.
-[[noreturn]] void ThrowOutOfSystemResources();
+// Raises EOutOfResources with "ｼｽﾃﾑ ﾘｿｰｽが足りません" (not enough system
+// resources), where the framework's GDI failures say "not enough memory".
+[[noreturn]] void ThrowNotEnoughSystemResources();
 
 // A bitmap selected into a memory DC of its own, for the length of one image build.
 class WorkBitmap {

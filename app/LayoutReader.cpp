@@ -17,6 +17,15 @@ namespace {
 
 using namespace layout_messages;
 
+// The reader's own messages, about properties and classes; those of the bytes
+// themselves are the decoder's.
+constexpr char kUnknownProperty[] = "ﾌﾟﾛﾊﾟﾃｨが存在しません";
+constexpr char kInvalidPropertyPath[] = "不正なﾌﾟﾛﾊﾟﾃｨのﾊﾟｽです";
+constexpr char kReadOnlyProperty[] = "ﾌﾟﾛﾊﾟﾃｨは書き込み禁止です";
+constexpr char kAncestorNotFound[] = "'%s' の継承元が存在しません.";
+constexpr char kClassNotFound[] = "ｸﾗｽ %s が見つかりません";
+constexpr char kErrorReadingProperty[] = "%s.%s の読み込み中のｴﾗｰ: %s";
+
 std::string Format(const char* format, const std::string& a, const std::string& b = {}, const std::string& c = {}) {
   const int length = std::snprintf(nullptr, 0, format, a.c_str(), b.c_str(), c.c_str());
   std::string text(static_cast<size_t>(length > 0 ? length : 0), '\0');
@@ -137,49 +146,14 @@ private:
   void ReadValue(TPersistent& instance, const PropertyInfo& property, TComponent& component) {
     if (!Writable(property)) Fail(kReadOnlyProperty);
     switch (property.type) {
-      case PropertyType::kInteger: {
-        if (decoder_.NextValueType() != LayoutValueType::kIdentifier) {
-          property.writeNumber(instance, decoder_.ReadInteger());
-          return;
-        }
-        int64_t value = 0;
-        const std::string name = decoder_.ReadIdentifier();
-        if (!property.integerType || !FindIntegerConstant(property.integerType, name, &value))
-          throw EReadError(kInvalidPropertyValue);
-        property.writeNumber(instance, value);
-        return;
-      }
-      case PropertyType::kBoolean: {
-        const std::string name = decoder_.ReadIdentifier();
-        if (SameText(name, "False"))
-          property.writeNumber(instance, 0);
-        else if (SameText(name, "True"))
-          property.writeNumber(instance, 1);
-        else
-          throw EReadError(kInvalidPropertyValue);
-        return;
-      }
-      case PropertyType::kEnumeration: {
-        const std::string name = decoder_.ReadIdentifier();
-        for (size_t i = 0; i < property.names.size(); ++i) {
-          if (SameText(property.names[i], name)) {
-            property.writeNumber(instance, static_cast<int64_t>(i));
-            return;
-          }
-        }
-        throw EReadError(kInvalidPropertyValue);
-      }
-      case PropertyType::kSet: {
-        int64_t bits = 0;
-        for (const std::string& name : decoder_.ReadSet()) {
-          size_t i = 0;
-          while (i < property.names.size() && !SameText(property.names[i], name)) ++i;
-          if (i == property.names.size() || i >= 32) throw EReadError(kInvalidPropertyValue);
-          bits |= int64_t{1} << i;
-        }
-        property.writeNumber(instance, bits);
-        return;
-      }
+      case PropertyType::kInteger:
+        return ReadIntegerValue(instance, property);
+      case PropertyType::kBoolean:
+        return ReadBooleanValue(instance, property);
+      case PropertyType::kEnumeration:
+        return ReadEnumerationValue(instance, property);
+      case PropertyType::kSet:
+        return ReadSetValue(instance, property);
       case PropertyType::kText:
         property.writeText(instance, decoder_.ReadString());
         return;
@@ -187,29 +161,82 @@ private:
         // Sub-objects are set through their paths; only "no object" may be stored here.
         if (decoder_.ReadValueType() != LayoutValueType::kNil) throw EReadError(kInvalidPropertyValue);
         return;
-      case PropertyType::kComponent: {
-        if (decoder_.NextValueType() == LayoutValueType::kNil) {
-          decoder_.ReadValueType();
-          property.writeComponent(instance, nullptr);
-          return;
-        }
-        if (decoder_.NextValueType() != LayoutValueType::kIdentifier) throw EReadError(kInvalidPropertyValue);
-        references_.push_back({&component, &instance, &property, decoder_.ReadIdentifier()});
-        return;
-      }
-      case PropertyType::kEvent: {
-        if (decoder_.NextValueType() == LayoutValueType::kNil) {
-          decoder_.ReadValueType();
-          return;
-        }
-        if (decoder_.NextValueType() != LayoutValueType::kIdentifier) throw EReadError(kInvalidPropertyValue);
-        const std::string name = decoder_.ReadIdentifier();
-        const PublishedMethod* method = FindMethod(root_.classInfo(), name);
-        if (!method || !property.bindEvent(instance, *method, root_)) throw EReadError(kInvalidPropertyValue);
+      case PropertyType::kComponent:
+        return ReadComponentValue(instance, property, component);
+      case PropertyType::kEvent:
+        return ReadEventValue(instance, property);
+    }
+    throw EReadError(kInvalidPropertyValue);
+  }
+
+  // A number, or the name of one of the property type's integer constants.
+  void ReadIntegerValue(TPersistent& instance, const PropertyInfo& property) {
+    if (decoder_.NextValueType() != LayoutValueType::kIdentifier) {
+      property.writeNumber(instance, decoder_.ReadInteger());
+      return;
+    }
+    int64_t value = 0;
+    const std::string name = decoder_.ReadIdentifier();
+    if (!property.integerType || !FindIntegerConstant(property.integerType, name, &value))
+      throw EReadError(kInvalidPropertyValue);
+    property.writeNumber(instance, value);
+  }
+
+  void ReadBooleanValue(TPersistent& instance, const PropertyInfo& property) {
+    const std::string name = decoder_.ReadIdentifier();
+    if (SameText(name, "False"))
+      property.writeNumber(instance, 0);
+    else if (SameText(name, "True"))
+      property.writeNumber(instance, 1);
+    else
+      throw EReadError(kInvalidPropertyValue);
+  }
+
+  // One of the property's value names, stored as its ordinal.
+  void ReadEnumerationValue(TPersistent& instance, const PropertyInfo& property) {
+    const std::string name = decoder_.ReadIdentifier();
+    for (size_t i = 0; i < property.names.size(); ++i) {
+      if (SameText(property.names[i], name)) {
+        property.writeNumber(instance, static_cast<int64_t>(i));
         return;
       }
     }
     throw EReadError(kInvalidPropertyValue);
+  }
+
+  // Value names, stored as a bit per ordinal (at most 32).
+  void ReadSetValue(TPersistent& instance, const PropertyInfo& property) {
+    int64_t bits = 0;
+    for (const std::string& name : decoder_.ReadSet()) {
+      size_t i = 0;
+      while (i < property.names.size() && !SameText(property.names[i], name)) ++i;
+      if (i == property.names.size() || i >= 32) throw EReadError(kInvalidPropertyValue);
+      bits |= int64_t{1} << i;
+    }
+    property.writeNumber(instance, bits);
+  }
+
+  // No component, or a name resolved once the whole layout is read.
+  void ReadComponentValue(TPersistent& instance, const PropertyInfo& property, TComponent& component) {
+    if (decoder_.NextValueType() == LayoutValueType::kNil) {
+      decoder_.ReadValueType();
+      property.writeComponent(instance, nullptr);
+      return;
+    }
+    if (decoder_.NextValueType() != LayoutValueType::kIdentifier) throw EReadError(kInvalidPropertyValue);
+    references_.push_back({&component, &instance, &property, decoder_.ReadIdentifier()});
+  }
+
+  // No handler, or the name of a published method of the form.
+  void ReadEventValue(TPersistent& instance, const PropertyInfo& property) {
+    if (decoder_.NextValueType() == LayoutValueType::kNil) {
+      decoder_.ReadValueType();
+      return;
+    }
+    if (decoder_.NextValueType() != LayoutValueType::kIdentifier) throw EReadError(kInvalidPropertyValue);
+    const std::string name = decoder_.ReadIdentifier();
+    const PublishedMethod* method = FindMethod(root_.classInfo(), name);
+    if (!method || !property.bindEvent(instance, *method, root_)) throw EReadError(kInvalidPropertyValue);
   }
 
   void ReadChildren(TComponent* parent) {

@@ -6,7 +6,9 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
+#include "convert/FileIdentity.h"
 #include "convert/PanoseFilter.h"
 #include "convert/TemporaryFile.h"
 #include "runtime/AnsiNames.h"
@@ -14,6 +16,7 @@
 #include "runtime/SystemErrorText.h"
 #include "runtime/UniqueHandle.h"
 #include "textfile/TextFile.h"
+#include "textfile/UniqueTextStream.h"
 
 namespace {
 
@@ -96,25 +99,6 @@ std::string GroupNotClosedText(const std::string& path) {
   return FailureText(kGroupNotClosed, path, kGroupNotClosedReason);
 }
 
-// Opens a path for nothing but its identity; INVALID_HANDLE_VALUE when it cannot.
-HANDLE OpenForIdentity(const std::string& path) {
-  return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-}
-
-// Two paths name the same file when volume and file index agree, whatever the
-// spelling (letter case, doubled backslashes, short names, links).
-bool SameFile(const std::string& first, const std::string& second) {
-  UniqueFile a(OpenForIdentity(first));
-  UniqueFile b(OpenForIdentity(second));
-  BY_HANDLE_FILE_INFORMATION infoA, infoB;
-  if (!a || !b || !GetFileInformationByHandle(a.get(), &infoA) ||
-      !GetFileInformationByHandle(b.get(), &infoB))
-    return false;
-  return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
-         infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
-}
-
 // Why an existing destination may not be replaced; empty when it may.
 std::string ReasonDestinationIsFixed(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -148,6 +132,27 @@ std::string LastFileError() {
   return SystemErrorText(error ? error : ERROR_GEN_FAILURE);
 }
 
+// How a conversion ends before its copy is in place: failed, with the message
+// the user is shown, or declined or stopped, with none.
+struct EarlyEnd {
+  ConversionOutcome outcome = ConversionOutcome::kFailed;
+  std::string failureMessage;
+};
+
+// What a step of the conversion gives: nothing when the conversion goes on.
+using StepEnd = std::optional<EarlyEnd>;
+
+EarlyEnd Failure(std::string message) {
+  return {ConversionOutcome::kFailed, std::move(message)};
+}
+
+// The one way a conversion ends early, whichever step ends it: the result
+// names the destination, and a failure is shown to the user.
+ConversionResult EndedEarly(const std::string& destinationPath, EarlyEnd end, ConversionDialogs& dialogs) {
+  if (end.outcome == ConversionOutcome::kFailed) dialogs.ShowFailure(end.failureMessage);
+  return {end.outcome, destinationPath, std::move(end.failureMessage)};
+}
+
 // What identifies the source's content for the length of one conversion.
 struct SourceSnapshot {
   uint64_t size = 0;
@@ -166,22 +171,20 @@ bool TakeSnapshot(HANDLE file, SourceSnapshot* snapshot) {
   return true;
 }
 
-// Closes a stream unless it was closed already.
-class StreamCloser {
-public:
-  explicit StreamCloser(textfile::TextStream* stream) : stream_(stream) {}
-  ~StreamCloser() { Close(); }
-  StreamCloser(const StreamCloser&) = delete;
-  StreamCloser& operator=(const StreamCloser&) = delete;
-  textfile::TextStream* get() const { return stream_; }
-  int Close() {
-    textfile::TextStream* stream = stream_;
-    stream_ = nullptr;
-    return stream ? textfile::CloseTextFile(stream) : 0;
-  }
+// The source, open for reading, and what its content was when it was opened.
+struct OpenedSource {
+  UniqueTextStream stream;
+  SourceSnapshot before;
 
-private:
-  textfile::TextStream* stream_;  // owned until closed
+  HANDLE File() const { return textfile::TextStreamHandle(stream.get()); }
+};
+
+// The temporary copy and the filter that wrote it. The stream is declared
+// after the file so that it is closed before the file is deleted.
+struct FilteredCopy {
+  TemporaryFile temporary;
+  UniqueTextStream output;
+  PanoseFilter filter;
 };
 
 // Gives the temporary copy the destination's access rights before anything is
@@ -205,13 +208,13 @@ void CopyAccessRights(const std::string& from, const std::string& to) {
   SetFileSecurityA(to.c_str(), which, descriptor.data());
 }
 
-// Puts the finished copy in place. A destination that did not exist is never
-// replaced, so one that appeared meanwhile is kept. One that existed, and that
-// the user allowed to be replaced, is replaced by ReplaceFileA, which keeps its
-// attributes, security and creation time; a destination made read-only, hidden
-// or system meanwhile is refused here as it would have been before the copy.
-// Empty on success, else the message to show.
-std::string PutInPlace(const std::string& temporary, const std::string& destination, bool destinationExisted) {
+// Moves the finished copy onto the destination. A destination that did not
+// exist is never replaced, so one that appeared meanwhile is kept. One that
+// existed, and that the user allowed to be replaced, is replaced by
+// ReplaceFileA, which keeps its attributes, security and creation time; a
+// destination made read-only, hidden or system meanwhile is refused here as it
+// would have been before the copy. Empty on success, else the message to show.
+std::string MoveIntoPlace(const std::string& temporary, const std::string& destination, bool destinationExisted) {
   if (destinationExisted) {
     const std::string fixed = ReasonDestinationIsFixed(destination);
     if (!fixed.empty()) return FailureText(kCannotWriteDestination, destination, fixed);
@@ -231,7 +234,6 @@ std::string PutInPlace(const std::string& temporary, const std::string& destinat
   return FailureText(kCannotCreateDestination, destination, SystemErrorText(error));
 }
 
-
 enum class CopyEnd { kEndOfData, kWriteFailed, kStopped };
 
 // Reads the input's line pieces to the end of its data and passes them,
@@ -245,6 +247,7 @@ enum class CopyEnd { kEndOfData, kWriteFailed, kStopped };
 template <class Write>
 CopyEnd CopyThroughFilter(textfile::TextStream* input, PanoseFilter& filter, ConversionDialogs& dialogs,
                           Write&& write) {
+  filter.Reset();
   // Holds the input's lock throughout instead of taking it for every piece.
   const textfile::TextFileLock inputLock(input);
   char pieces[kGatheredSize + kLineBufferSize];
@@ -266,6 +269,115 @@ CopyEnd CopyThroughFilter(textfile::TextStream* input, PanoseFilter& filter, Con
     if (!endOfData && dialogs.StopRequested()) return CopyEnd::kStopped;
   }
   return CopyEnd::kEndOfData;
+}
+
+// The data ended where the document does: no read error cut them short, and no
+// data follow a Ctrl-Z that the text mode took for the end. `name` names the
+// input in the message.
+StepEnd CheckReadToItsEnd(textfile::TextStream* input, const std::string& name) {
+  if (textfile::TextStreamFailed(input)) return Failure(FailureText(kSourceReadFailed, name, LastFileError()));
+  textfile::EndOfFileMarkReport mark;
+  if (textfile::InspectEndOfFileMark(input, &mark) != 0)
+    return Failure(FailureText(kSourceReadFailed, name, LastFileError()));
+  if (mark.otherDataFollows) return Failure(EndOfFileMarkText(name, mark.markOffset));
+  return std::nullopt;
+}
+
+// Refused before anything is asked or opened: a suffix that names no file
+// name; a name the code page cannot hold, which arrives with "?" in it and
+// would reach the file functions as a pattern that could name another file.
+StepEnd RefuseUnusableNames(const ConversionRequest& request, const std::string& destination) {
+  if (request.appendSuffix && !SuffixFitsAFileName(request.suffix))
+    return Failure(FailureText(kSuffixNotForFileNames, destination, kFileNameRule));
+  if (HasUnusableCharacter(request.sourcePath)) return Failure(UnusableNameText(request.sourcePath));
+  if (HasUnusableCharacter(destination)) return Failure(UnusableNameText(destination));
+  return std::nullopt;
+}
+
+// The source is opened first, so that a source that cannot be read, or is
+// no file on a disk, is reported before the user is asked anything.
+StepEnd OpenCheckedSource(const std::string& path, OpenedSource* source) {
+  source->stream.reset(textfile::OpenTextFile(path.c_str(), "rt"));
+  if (!source->stream) return Failure(CannotOpenSourceMessage(path));
+  // A serial port, a pipe or a console would be read until it ends, which may be never.
+  if (GetFileType(source->File()) != FILE_TYPE_DISK)
+    return Failure(FailureText(kSourceNotOnDisk, path, kSourceNotOnDiskReason));
+  // Without the large buffer the standard one serves, only more slowly.
+  textfile::SetTextFileBuffer(source->stream.get(), nullptr, textfile::kFullyBuffered, kStreamBufferSize);
+  if (!ReadCarriageReturnsAsLineEnds(source->stream.get()))
+    return Failure(FailureText(kCannotOpenSource, path, LastFileError()));
+  if (!TakeSnapshot(source->File(), &source->before))
+    return Failure(FailureText(kCannotOpenSource, path, SystemErrorText(GetLastError())));
+  return std::nullopt;
+}
+
+// An existing destination is replaced only when it may be and the user allows
+// it. *exists tells whether it existed.
+StepEnd CheckDestination(const std::string& source, const std::string& destination, ConversionDialogs& dialogs,
+                         bool* exists) {
+  textfile::PathStatus status;
+  *exists = textfile::QueryPathStatus(destination.c_str(), &status) == 0;
+  if (!*exists) return std::nullopt;
+  // Refused before the question: answering it could not make these work.
+  if (SameFile(source, destination)) return Failure(SameFileText(destination));
+  const std::string fixed = ReasonDestinationIsFixed(destination);
+  if (!fixed.empty()) return Failure(FailureText(kCannotWriteDestination, destination, fixed));
+  if (!dialogs.ConfirmOverwrite(destination)) return EarlyEnd{ConversionOutcome::kDeclined, {}};
+  const unsigned long denied = ProbeReplaceAccess(destination);
+  if (denied != ERROR_SUCCESS)
+    return Failure(FailureText(kCannotWriteDestination, destination, SystemErrorText(denied)));
+  return std::nullopt;
+}
+
+// Writes the filtered source into a new temporary file beside the destination,
+// which gets the rights of the destination it is to replace.
+StepEnd CopyIntoTemporary(const OpenedSource& source, const std::string& destination, bool destinationExists,
+                          ConversionDialogs& dialogs, FilteredCopy* copy) {
+  if (const unsigned long error = copy->temporary.CreateBeside(destination); error != ERROR_SUCCESS)
+    return Failure(FailureText(kCannotCreateDestination, destination, SystemErrorText(error)));
+  if (destinationExists) CopyAccessRights(destination, copy->temporary.path());
+  // "at", not "wt": the file was made empty a moment ago, and emptying it
+  // again makes ext4 (under Wine on Linux) write the whole copy out when it is
+  // closed, which now and then holds the conversion up for tens of
+  // milliseconds. Appending to the empty file writes the same bytes.
+  copy->output.reset(textfile::OpenTextFile(copy->temporary.path().c_str(), "at"));
+  textfile::TextStream* const output = copy->output.get();
+  if (!output) return Failure(FailureText(kCannotCreateDestination, destination, LastFileError()));
+  textfile::SetTextFileBuffer(output, nullptr, textfile::kFullyBuffered, kStreamBufferSize);
+
+  // The copy holds the output's lock throughout instead of taking it for
+  // every write.
+  const textfile::TextFileLock outputLock(output);
+  const CopyEnd end = CopyThroughFilter(
+      source.stream.get(), copy->filter, dialogs,
+      [&](const char* text, size_t length) { return textfile::WriteTextLineUnlocked(text, length, output) >= 0; });
+  if (end == CopyEnd::kStopped) return EarlyEnd{ConversionOutcome::kStopped, {}};
+  if (end == CopyEnd::kWriteFailed) return Failure(FailureText(kDestinationWriteFailed, destination, LastFileError()));
+  return std::nullopt;
+}
+
+// A copy of a source that was not read to its end, or was written to while it
+// was read, is a copy of no version of it; nor is one of a group never closed.
+StepEnd CheckSourceReadWholeAndUnchanged(const std::string& path, const OpenedSource& source,
+                                         const PanoseFilter& filter) {
+  if (StepEnd end = CheckReadToItsEnd(source.stream.get(), path)) return end;
+  SourceSnapshot after;
+  if (!TakeSnapshot(source.File(), &after))
+    return Failure(FailureText(kSourceReadFailed, path, SystemErrorText(GetLastError())));
+  if (!(after == source.before)) return Failure(FailureText(kSourceChanged, path, kSourceChangedReason));
+  if (filter.inside()) return Failure(GroupNotClosedText(path));
+  return std::nullopt;
+}
+
+// Closes the copy, keeping the close's result (its last bytes are written
+// then), and moves it onto the destination.
+StepEnd PutInPlace(FilteredCopy& copy, const std::string& destination, bool destinationExisted) {
+  if (textfile::CloseTextFile(copy.output.release()) != 0)
+    return Failure(FailureText(kDestinationWriteFailed, destination, LastFileError()));
+  if (std::string failure = MoveIntoPlace(copy.temporary.path(), destination, destinationExisted); !failure.empty())
+    return Failure(std::move(failure));
+  copy.temporary.Release();
+  return std::nullopt;
 }
 
 }  // namespace
@@ -291,6 +403,12 @@ bool SuffixFitsAFileName(std::string_view suffix) {
   return !endsInSpaceOrDot;
 }
 
+std::wstring FolderAsHeld(std::wstring fullPath) {
+  const size_t prefix = fullPath.starts_with(L"\\\\?\\") || fullPath.starts_with(L"\\\\.\\") ? 4 : 0;
+  while (fullPath.size() > prefix + 3 && fullPath.back() == L'\\') fullPath.pop_back();
+  return fullPath;
+}
+
 std::string DestinationPathFor(std::string_view sourcePath, std::string_view destinationFolder,
                                bool appendSuffix, std::string_view suffix) {
   std::string destination(destinationFolder);
@@ -309,163 +427,55 @@ std::string DestinationPathFor(std::string_view sourcePath, std::string_view des
 }
 
 ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDialogs& dialogs) {
-  ConversionResult result;
-  if (request.sourcePath.empty()) return result;
-  result.destinationPath =
-      DestinationPathFor(request.sourcePath, request.destinationFolder, request.appendSuffix, request.suffix);
-  const std::string& source = request.sourcePath;
-  const std::string& destination = result.destinationPath;
+  if (request.sourcePath.empty()) return {};
+  return ConvertDocument(
+      request, DestinationPathFor(request.sourcePath, request.destinationFolder, request.appendSuffix, request.suffix),
+      dialogs);
+}
 
-  auto fail = [&](std::string message) {
-    result.outcome = ConversionOutcome::kFailed;
-    result.failureMessage = std::move(message);
-    dialogs.ShowFailure(result.failureMessage);
-    return result;
-  };
-
-  // Refused before anything is asked or opened: a suffix that names no file
-  // name; a name the code page cannot hold, which arrives with "?" in it and
-  // would reach the file functions as a pattern that could name another file.
-  if (request.appendSuffix && !SuffixFitsAFileName(request.suffix))
-    return fail(FailureText(kSuffixNotForFileNames, destination, kFileNameRule));
-  if (HasUnusableCharacter(source)) return fail(UnusableNameText(source));
-  if (HasUnusableCharacter(destination)) return fail(UnusableNameText(destination));
-
-  // The source is opened first, so that a source that cannot be read, or is
-  // no file on a disk, is reported before the user is asked anything.
-  StreamCloser input(textfile::OpenTextFile(source.c_str(), "rt"));
-  if (!input.get()) return fail(CannotOpenSourceMessage(source));
-  const HANDLE sourceFile = textfile::TextStreamHandle(input.get());
-  // A serial port, a pipe or a console would be read until it ends, which may be never.
-  if (GetFileType(sourceFile) != FILE_TYPE_DISK)
-    return fail(FailureText(kSourceNotOnDisk, source, kSourceNotOnDiskReason));
-  // Without the large buffer the standard one serves, only more slowly.
-  textfile::SetTextFileBuffer(input.get(), nullptr, textfile::kFullyBuffered, kStreamBufferSize);
-  if (!ReadCarriageReturnsAsLineEnds(input.get())) return fail(FailureText(kCannotOpenSource, source, LastFileError()));
-  SourceSnapshot before;
-  if (!TakeSnapshot(sourceFile, &before))
-    return fail(FailureText(kCannotOpenSource, source, SystemErrorText(GetLastError())));
-
-  textfile::PathStatus status;
-  const bool destinationExists = textfile::QueryPathStatus(destination.c_str(), &status) == 0;
-  if (destinationExists) {
-    // Refused before the question: answering it could not make these work.
-    if (SameFile(source, destination)) return fail(SameFileText(destination));
-    const std::string fixed = ReasonDestinationIsFixed(destination);
-    if (!fixed.empty()) return fail(FailureText(kCannotWriteDestination, destination, fixed));
-    if (!dialogs.ConfirmOverwrite(destination)) {
-      result.outcome = ConversionOutcome::kDeclined;
-      return result;
-    }
-    const unsigned long denied = ProbeReplaceAccess(destination);
-    if (denied != ERROR_SUCCESS)
-      return fail(FailureText(kCannotWriteDestination, destination, SystemErrorText(denied)));
-  }
-
-  TemporaryFile temporary;
-  if (const unsigned long error = temporary.CreateBeside(destination); error != ERROR_SUCCESS)
-    return fail(FailureText(kCannotCreateDestination, destination, SystemErrorText(error)));
-  if (destinationExists) CopyAccessRights(destination, temporary.path());
-  // "at", not "wt": the file was made empty a moment ago, and emptying it
-  // again makes ext4 (under Wine on Linux) write the whole copy out when it is
-  // closed, which now and then holds the conversion up for tens of
-  // milliseconds. Appending to the empty file writes the same bytes.
-  StreamCloser output(textfile::OpenTextFile(temporary.path().c_str(), "at"));
-  if (!output.get())
-    return fail(FailureText(kCannotCreateDestination, destination, LastFileError()));
-  textfile::SetTextFileBuffer(output.get(), nullptr, textfile::kFullyBuffered, kStreamBufferSize);
-
-  PanoseFilter filter;
-  filter.Reset();
-  CopyEnd end;
-  {
-    // The copy holds the output's lock throughout instead of taking it for
-    // every write.
-    const textfile::TextFileLock outputLock(output.get());
-    end = CopyThroughFilter(input.get(), filter, dialogs, [&](const char* text, size_t length) {
-      return textfile::WriteTextLineUnlocked(text, length, output.get()) >= 0;
-    });
-  }
-  if (end == CopyEnd::kStopped) {
-    result.outcome = ConversionOutcome::kStopped;
-    return result;
-  }
-  if (end == CopyEnd::kWriteFailed)
-    return fail(FailureText(kDestinationWriteFailed, destination, LastFileError()));
-  if (textfile::TextStreamFailed(input.get()))
-    return fail(FailureText(kSourceReadFailed, source, LastFileError()));
-
-  textfile::EndOfFileMarkReport mark;
-  if (textfile::InspectEndOfFileMark(input.get(), &mark) != 0)
-    return fail(FailureText(kSourceReadFailed, source, LastFileError()));
-  if (mark.otherDataFollows) return fail(EndOfFileMarkText(source, mark.markOffset));
-
-  // A source written to while it was read gives a copy of no version of it.
-  SourceSnapshot after;
-  if (!TakeSnapshot(sourceFile, &after))
-    return fail(FailureText(kSourceReadFailed, source, SystemErrorText(GetLastError())));
-  if (!(after == before))
-    return fail(FailureText(kSourceChanged, source, kSourceChangedReason));
-  if (filter.inside()) return fail(GroupNotClosedText(source));
-
-  input.Close();
-  if (output.Close() != 0)
-    return fail(FailureText(kDestinationWriteFailed, destination, LastFileError()));
-
-  if (std::string failure = PutInPlace(temporary.path(), destination, destinationExists); !failure.empty())
-    return fail(std::move(failure));
-  temporary.Release();
-
-  result.outcome = ConversionOutcome::kConverted;
-  result.groupsRemoved = filter.groupsRemoved();
-  return result;
+ConversionResult ConvertDocument(const ConversionRequest& request, const std::string& destination,
+                                 ConversionDialogs& dialogs) {
+  const auto ended = [&](StepEnd& end) { return EndedEarly(destination, std::move(*end), dialogs); };
+  const std::string& sourcePath = request.sourcePath;
+  if (StepEnd end = RefuseUnusableNames(request, destination)) return ended(end);
+  OpenedSource source;
+  if (StepEnd end = OpenCheckedSource(sourcePath, &source)) return ended(end);
+  bool existed = false;
+  if (StepEnd end = CheckDestination(sourcePath, destination, dialogs, &existed)) return ended(end);
+  FilteredCopy copy;
+  if (StepEnd end = CopyIntoTemporary(source, destination, existed, dialogs, &copy)) return ended(end);
+  if (StepEnd end = CheckSourceReadWholeAndUnchanged(sourcePath, source, copy.filter)) return ended(end);
+  source.stream.reset();  // read: closed before the copy is put in place
+  if (StepEnd end = PutInPlace(copy, destination, existed)) return ended(end);
+  return {ConversionOutcome::kConverted, destination, {}, copy.filter.groupsRemoved()};
 }
 
 ConversionResult ConvertStandardStreams(ConversionDialogs& dialogs) {
-  ConversionResult result;
-  result.destinationPath = kStandardOutputName;
-  auto fail = [&](std::string message) {
-    result.outcome = ConversionOutcome::kFailed;
-    result.failureMessage = std::move(message);
-    dialogs.ShowFailure(result.failureMessage);
-    return result;
-  };
-
+  const auto ended = [&](EarlyEnd end) { return EndedEarly(kStandardOutputName, std::move(end), dialogs); };
   textfile::TextStream* const input = textfile::StandardTextStream(textfile::StandardStream::kInput);
   textfile::TextStream* const output = textfile::StandardTextStream(textfile::StandardStream::kOutput);
   if (textfile::SetTextFileBuffer(input, nullptr, textfile::kFullyBuffered, kStreamBufferSize) != 0 ||
       !ReadCarriageReturnsAsLineEnds(input))
-    return fail(FailureText(kCannotOpenSource, kStandardInputName, LastFileError()));
+    return ended(Failure(FailureText(kCannotOpenSource, kStandardInputName, LastFileError())));
 
   // The converted text is held until the input has been read to its end, so
   // that a document refused at its end (a read error, data after a Ctrl-Z)
   // writes nothing at all, as a refused conversion leaves no file.
   std::string converted;
   PanoseFilter filter;
-  filter.Reset();
   const CopyEnd end = CopyThroughFilter(input, filter, dialogs, [&](const char* text, size_t length) {
     converted.append(text, length);
     return true;
   });
-  if (end == CopyEnd::kStopped) {
-    result.outcome = ConversionOutcome::kStopped;
-    return result;
-  }
-  if (textfile::TextStreamFailed(input))
-    return fail(FailureText(kSourceReadFailed, kStandardInputName, LastFileError()));
-  textfile::EndOfFileMarkReport mark;
-  if (textfile::InspectEndOfFileMark(input, &mark) != 0)
-    return fail(FailureText(kSourceReadFailed, kStandardInputName, LastFileError()));
-  if (mark.otherDataFollows) return fail(EndOfFileMarkText(kStandardInputName, mark.markOffset));
-  if (filter.inside()) return fail(GroupNotClosedText(kStandardInputName));
+  if (end == CopyEnd::kStopped) return ended({ConversionOutcome::kStopped, {}});
+  if (StepEnd refused = CheckReadToItsEnd(input, kStandardInputName)) return ended(std::move(*refused));
+  if (filter.inside()) return ended(Failure(GroupNotClosedText(kStandardInputName)));
 
   // One platform write per buffer of translated text instead of one per line
   // feed's 128-byte block.
   textfile::SetTextFileBuffer(output, nullptr, textfile::kFullyBuffered, kStreamBufferSize);
   if (textfile::WriteTextLine(converted.data(), converted.size(), output) < 0 ||
       textfile::FlushTextFile(output) != 0)
-    return fail(FailureText(kDestinationWriteFailed, kStandardOutputName, LastFileError()));
-  result.outcome = ConversionOutcome::kConverted;
-  result.groupsRemoved = filter.groupsRemoved();
-  return result;
+    return ended(Failure(FailureText(kDestinationWriteFailed, kStandardOutputName, LastFileError())));
+  return {ConversionOutcome::kConverted, kStandardOutputName, {}, filter.groupsRemoved()};
 }

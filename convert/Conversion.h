@@ -8,7 +8,7 @@
 
 struct ConversionRequest {
   std::string sourcePath{};      // full path of the source file; empty: nothing selected
-  std::string destinationFolder{}; // a drive root keeps its backslash (D:\)
+  std::string destinationFolder{};  // as FolderAsHeld writes it: a drive root keeps its backslash (D:\)
   bool appendSuffix = false;
   std::string suffix{};  // appended after the extension; must fit a file name
 };
@@ -35,6 +35,13 @@ struct ConversionResult {
   uint64_t groupsRemoved = 0;
 };
 
+// A full folder path in the form both programs hold a folder in, which is the
+// form the system gives its current folder in, where the window program's
+// folder lists take theirs from: a drive root keeps its backslash (C:\, and
+// \\?\C:\, which without it names the volume instead of its root folder), any
+// other folder has none.
+std::wstring FolderAsHeld(std::wstring fullPath);
+
 // The destination folder, then "\" and the source's file name (the source path
 // from its last backslash on), then the suffix when it is to be appended. A
 // drive root gives a doubled backslash (D:\\A.RTF), except after "\\?\".
@@ -55,6 +62,12 @@ bool SuffixFitsAFileName(std::string_view suffix);
 // inside a panose group is refused rather than cut short. The source is read
 // with a run of CRs (and the LF after it) as one line end.
 ConversionResult ConvertDocument(const ConversionRequest& request, ConversionDialogs& dialogs);
+// The same into a destination path that the caller has worked out with
+// DestinationPathFor from this request's source, folder and suffix, so that a
+// caller who looks at the destination first (quorvel-convert's --update)
+// converts into the very path it looked at.
+ConversionResult ConvertDocument(const ConversionRequest& request, const std::string& destinationPath,
+                                 ConversionDialogs& dialogs);
 
 // The filter mode: converts the document on the standard input and writes it to
 // the standard output, through the text-mode layer's standard streams and the

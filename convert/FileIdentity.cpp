@@ -15,3 +15,8 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
   return FileIdentity{info.dwVolumeSerialNumber,
                       (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
+
+bool SameFile(const std::string& first, const std::string& second) {
+  const std::optional<FileIdentity> identity = IdentityOf(first);
+  return identity && identity == IdentityOf(second);
+}

@@ -18,3 +18,7 @@ struct FileIdentity {
 // The identity of an existing file or folder; none when it cannot be opened
 // (missing, a name the system refuses, no access to its folder).
 std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// True when two paths name the same existing file or folder, however each is
+// spelled.
+bool SameFile(const std::string& first, const std::string& second);

@@ -25,13 +25,6 @@ constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr wchar_t kEndOfFileMark = L'\x1A';  // Ctrl-Z
 
-// The file list is a sorted list box, which orders its names by the user's
-// locale without regard to letter case.
-bool ListedBefore(const std::wstring& a, const std::wstring& b) {
-  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                        static_cast<int>(b.size())) == CSTR_LESS_THAN;
-}
-
 // Letter case folded as the file system ignores it.
 std::wstring UpperCase(std::wstring_view text) {
   if (text.empty()) return {};
@@ -142,7 +135,8 @@ std::vector<FoundFile> FilesMatching(const std::string& pattern, unsigned long* 
     *error = ERROR_FILE_NOT_FOUND;
     return {};
   }
-  std::stable_sort(names.begin(), names.end(), ListedBefore);
+  std::stable_sort(names.begin(), names.end(),
+                   [](const std::wstring& a, const std::wstring& b) { return ListedBefore(a, b); });
 
   const size_t separator = LastBackslash(pattern);
   const std::string folder = separator == std::string::npos ? std::string() : pattern.substr(0, separator + 1);

@@ -34,7 +34,7 @@ UniqueBitmap CreateSection(int width, int height, int bitCount, const std::vecto
   auto* table = reinterpret_cast<RGBQUAD*>(buffer.data() + sizeof(BITMAPINFOHEADER));
   for (size_t i = 0; i < colours.size(); ++i) table[i] = RGBQUAD{colours[i].blue, colours[i].green, colours[i].red, 0};
   UniqueBitmap section(CreateDIBSection(nullptr, info, DIB_RGB_COLORS, bits, nullptr, 0));
-  if (!section) ThrowOutOfResources();
+  if (!section) ThrowNotEnoughMemory();
   return section;
 }
 
@@ -48,7 +48,7 @@ UniqueBitmap CreateFromDib(const BmpImage& image) {
 UniqueBitmap CreateScreenBitmap(int width, int height) {
   WindowDC screen = AcquireDC(nullptr);
   UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
-  if (!bitmap) ThrowOutOfResources();
+  if (!bitmap) ThrowNotEnoughMemory();
   return bitmap;
 }
 
@@ -91,7 +91,7 @@ BmpImage ExportDib(HBITMAP bitmap, HDC dc) {
   void* bits = nullptr;
   UniqueBitmap copy = CreateSection(image.width, image.height, image.bitCount, {}, &bits);
   UniqueMemoryDC copyDC(CreateCompatibleDC(nullptr));
-  if (!copyDC) ThrowOutOfResources();
+  if (!copyDC) ThrowNotEnoughMemory();
   {
     auto selection = SelectInto(copyDC.get(), copy.get());
     BitBlt(copyDC.get(), 0, 0, image.width, image.height, dc, 0, 0, SRCCOPY);
@@ -152,7 +152,7 @@ void TBitmap::SetSize(int width, int height) {
       resized = CreateScreenBitmap(width, height);
     }
     UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
-    if (!dc) ThrowOutOfResources();
+    if (!dc) ThrowNotEnoughMemory();
     auto selection = SelectInto(dc.get(), resized.get());
     const RECT all{0, 0, width, height};
     ::FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
@@ -199,7 +199,7 @@ void TBitmap::Assign(const TBitmap& source) {
     } else {
       copy = CreateScreenBitmap(source.width_, source.height_);
       UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
-      if (!dc) ThrowOutOfResources();
+      if (!dc) ThrowNotEnoughMemory();
       auto selection = SelectInto(dc.get(), copy.get());
       BitBlt(dc.get(), 0, 0, source.width_, source.height_, source.SelectedDC(), 0, 0, SRCCOPY);
     }

@@ -27,7 +27,7 @@ public:
 protected:
   void CreateHandle() override {
     UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
-    if (!dc) ThrowOutOfResources();
+    if (!dc) ThrowNotEnoughMemory();
     if (owner_.bitmap_) bitmapSelection_ = SelectInto(dc.get(), owner_.bitmap_.get());
     memoryDC_ = std::move(dc);
     SetHandle(memoryDC_.get());

@@ -27,7 +27,7 @@ HBRUSH TBrush::Handle() {
                    ColorToRGB(color_), 0};
     handle_.reset(CreateBrushIndirect(&brush));
     handleStale_ = false;
-    if (!handle_) ThrowOutOfResources();
+    if (!handle_) ThrowNotEnoughMemory();
   }
   return handle_.get();
 }

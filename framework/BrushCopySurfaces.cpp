@@ -17,7 +17,7 @@ void BrushCopySurfaces::Reserve(int width, int height) {
     WindowDC screen = AcquireDC(nullptr);
     work.reset(CreateCompatibleBitmap(screen.get(), width, height));
   }
-  if (!maskDC_ || !workDC_ || !mask || !work) ThrowOutOfResources();
+  if (!maskDC_ || !workDC_ || !mask || !work) ThrowNotEnoughMemory();
   // The smaller bitmaps leave their DCs before they are deleted.
   maskSelection_.reset();
   workSelection_.reset();

@@ -140,7 +140,7 @@ void TCanvas::BrushCopy(const RECT& destRect, TBitmap& source, const RECT& sourc
   //    the mask in as it is, and DPSao ORs (brush AND mask) into the picture.
   //    A solid brush even when ours is clear: its colour is what is asked for.
   UniqueBrush brush(CreateSolidBrush(ColorToRGB(brush_.Color())));
-  if (!brush) ThrowOutOfResources();
+  if (!brush) ThrowNotEnoughMemory();
   SetTextColor(workDC, RGB(0, 0, 0));
   SetBkColor(workDC, RGB(255, 255, 255));
   {

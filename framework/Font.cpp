@@ -111,7 +111,7 @@ HFONT TFont::Handle() {
     CopyFaceName(name_, font.lfFaceName);
     handle_.reset(CreateFontIndirectA(&font));
     handleStale_ = false;
-    if (!handle_) ThrowOutOfResources();
+    if (!handle_) ThrowNotEnoughMemory();
   }
   return handle_.get();
 }

@@ -6,5 +6,9 @@
 #include "runtime/Exceptions.h"
 #include "runtime/SystemErrorText.h"
 
-// EOutOfResources with the system's text for "not enough memory".
-[[noreturn]] inline void ThrowOutOfResources() { throw EOutOfResources(SystemErrorText(ERROR_NOT_ENOUGH_MEMORY)); }
+// EOutOfResources with the system's text for "not enough memory"
+// (ERROR_NOT_ENOUGH_MEMORY). The bitmap buttons' image building says "not
+// enough system resources" instead: ThrowNotEnoughSystemResources.
+[[noreturn]] inline void ThrowNotEnoughMemory() {
+  throw EOutOfResources(SystemErrorText(ERROR_NOT_ENOUGH_MEMORY));
+}

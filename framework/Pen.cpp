@@ -24,7 +24,7 @@ HPEN TPen::Handle() {
     handle_.reset();
     handle_.reset(CreatePen(PS_SOLID, width_, ColorToRGB(color_)));
     handleStale_ = false;
-    if (!handle_) ThrowOutOfResources();
+    if (!handle_) ThrowNotEnoughMemory();
   }
   return handle_.get();
 }

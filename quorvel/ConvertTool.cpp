@@ -123,16 +123,6 @@ std::wstring FullPath(const std::wstring& path) {
   }
 }
 
-// A folder as the window program holds it: a drive root keeps its backslash
-// (C:\, and \\?\C:\, which without it names the volume instead of its root
-// folder), any other folder has none.
-std::wstring FolderPath(const std::wstring& path) {
-  std::wstring folder = FullPath(path);
-  const size_t prefix = folder.starts_with(L"\\\\?\\") || folder.starts_with(L"\\\\.\\") ? 4 : 0;
-  while (folder.size() > prefix + 3 && folder.back() == L'\\') folder.pop_back();
-  return folder;
-}
-
 int Usage(const std::string& problem) {
   std::fprintf(stderr, "quorvel-convert: %s\n\n%s", problem.c_str(), kUsage);
   return 2;
@@ -239,7 +229,7 @@ private:
       return Claim(destination, path);
     }
     const ConversionRequest request{path, options_.folder, options_.appendSuffix, options_.suffix};
-    const ConversionResult result = ConvertDocument(request, dialogs_);
+    const ConversionResult result = ConvertDocument(request, destination, dialogs_);
     if (result.outcome == ConversionOutcome::kConverted) Claim(result.destinationPath, path);
     Count(path, result);
   }
@@ -348,7 +338,7 @@ std::optional<int> ParseCommandLine(int argc, wchar_t** argv, CommandLine* line)
 // DESTFOLDER as the window program holds a folder. False, after saying why,
 // when no conversion could write into it.
 bool TakeDestinationFolder(const std::wstring& argument, ToolDialogs& dialogs, std::string* folder) {
-  if (!ToExactAnsi(FolderPath(argument), folder)) {
+  if (!ToExactAnsi(FolderAsHeld(FullPath(argument)), folder)) {
     dialogs.ShowFailure(UnusableNameText(*folder));
     return false;
   }

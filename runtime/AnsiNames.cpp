@@ -1,9 +1,11 @@
-// Exact wide-to-ANSI names over WideCharToMultiByte and MultiByteToWideChar.
+// Exact wide-to-ANSI names over WideCharToMultiByte and MultiByteToWideChar, and the order of names in lists.
 #include "runtime/AnsiNames.h"
 
 #include <windows.h>
 
 #include <cstdio>
+
+#include "runtime/MbcsText.h"
 
 namespace {
 
@@ -14,6 +16,9 @@ constexpr char kUnusableNameReason[] =
 
 // The prefix of a path that the platform takes without parsing it.
 constexpr std::string_view kVerbatimPrefix = "\\\\?\\";
+
+// How the lists compare names, in the user's default locale.
+constexpr DWORD kListOrderFlags = NORM_IGNORECASE;
 
 }  // namespace
 
@@ -50,4 +55,13 @@ std::string UnusableNameText(std::string_view path) {
   char what[160];
   std::snprintf(what, sizeof what, kUnusableName, GetACP());
   return std::string(what) + "\n" + std::string(path) + "\n" + kUnusableNameReason;
+}
+
+bool ListedBefore(std::wstring_view a, std::wstring_view b) {
+  return CompareStringW(LOCALE_USER_DEFAULT, kListOrderFlags, a.data(), static_cast<int>(a.size()), b.data(),
+                        static_cast<int>(b.size())) == CSTR_LESS_THAN;
+}
+
+bool ListedBefore(std::string_view a, std::string_view b) {
+  return CompareWithLocale(a, b, kListOrderFlags) < 0;
 }

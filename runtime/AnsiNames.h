@@ -23,3 +23,10 @@ bool HasUnusableCharacter(std::string_view path);
 // The advice for a name the code page cannot hold: what is wrong, the path and
 // what to do, on three lines.
 std::string UnusableNameText(std::string_view path);
+
+// The order of the program's lists of names, which quorvel-convert follows for
+// the files a pattern names: the user's locale, letter case ignored, as a
+// sorted list box orders the file list. The ANSI form compares as the wide one
+// does for the names it holds exactly.
+bool ListedBefore(std::wstring_view a, std::wstring_view b);
+bool ListedBefore(std::string_view a, std::string_view b);

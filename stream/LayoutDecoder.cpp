@@ -173,71 +173,70 @@ void LayoutDecoder::EnterNested() {
   }
 }
 
+void LayoutDecoder::Skip(size_t count) {
+  Need(count);
+  position_ += count;
+}
+
 void LayoutDecoder::SkipValue() {
   switch (ReadValueType()) {
-    case LayoutValueType::kList: {
-      EnterNested();
-      while (!AtEndOfList()) SkipValue();
-      LeaveNested();
+    case LayoutValueType::kList:
+      SkipListItems();
       return;
-    }
     case LayoutValueType::kInt8:
-      Need(1);
-      position_ += 1;
+      Skip(1);
       return;
     case LayoutValueType::kInt16:
-      Need(2);
-      position_ += 2;
+      Skip(2);
       return;
     case LayoutValueType::kInt32:
-      Need(4);
-      position_ += 4;
+      Skip(4);
       return;
     case LayoutValueType::kExtended:
-      Need(10);
-      position_ += 10;
+      Skip(10);
       return;
     case LayoutValueType::kString:
-    case LayoutValueType::kIdentifier: {
-      const size_t length = ReadByte();
-      Need(length);
-      position_ += length;
+    case LayoutValueType::kIdentifier:
+      Skip(ReadByte());
       return;
-    }
     case LayoutValueType::kFalse:
     case LayoutValueType::kTrue:
     case LayoutValueType::kNil:
       return;
     case LayoutValueType::kBinary:
-    case LayoutValueType::kLongString: {
-      const size_t length = ReadUint32();
-      Need(length);
-      position_ += length;
+    case LayoutValueType::kLongString:
+      Skip(ReadUint32());
       return;
-    }
     case LayoutValueType::kSet:
-      for (size_t length = ReadByte(); length != 0; length = ReadByte()) {
-        Need(length);
-        position_ += length;
-      }
+      for (size_t length = ReadByte(); length != 0; length = ReadByte()) Skip(length);
       return;
-    case LayoutValueType::kCollection: {
-      EnterNested();
-      while (!AtEndOfList()) {
-        const LayoutValueType next = NextValueType();
-        if (next == LayoutValueType::kInt8 || next == LayoutValueType::kInt16 || next == LayoutValueType::kInt32)
-          ReadInteger();
-        ReadListStart();
-        while (!AtEndOfList()) {
-          ReadShortString();
-          SkipValue();
-        }
-      }
-      LeaveNested();
+    case LayoutValueType::kCollection:
+      SkipCollectionItems();
       return;
-    }
     case LayoutValueType::kEndOfList:
     default:
       throw EReadError(layout_messages::kInvalidStreamFormat);
   }
+}
+
+void LayoutDecoder::SkipListItems() {
+  EnterNested();
+  while (!AtEndOfList()) SkipValue();
+  LeaveNested();
+}
+
+// Each item: an optional integer (its index), then a list of named values.
+void LayoutDecoder::SkipCollectionItems() {
+  EnterNested();
+  while (!AtEndOfList()) {
+    const LayoutValueType next = NextValueType();
+    if (next == LayoutValueType::kInt8 || next == LayoutValueType::kInt16 || next == LayoutValueType::kInt32)
+      ReadInteger();
+    ReadListStart();
+    while (!AtEndOfList()) {
+      ReadShortString();
+      SkipValue();
+    }
+  }
+  LeaveNested();
 }

@@ -13,18 +13,12 @@
 
 #include "stream/LayoutValueType.h"
 
-
-// The messages of layout reading.
+// The messages of layout reading that the decoder raises; those about
+// properties and classes are the layout reader's.
 namespace layout_messages {
 inline constexpr char kInvalidStreamFormat[] = "不正なｽﾄﾘｰﾑ形式です";
 inline constexpr char kStreamReadError[] = "ｽﾄﾘｰﾑからの読み込みｴﾗｰ";
 inline constexpr char kInvalidPropertyValue[] = "不正なﾌﾟﾛﾊﾟﾃｨの値です";
-inline constexpr char kUnknownProperty[] = "ﾌﾟﾛﾊﾟﾃｨが存在しません";
-inline constexpr char kInvalidPropertyPath[] = "不正なﾌﾟﾛﾊﾟﾃｨのﾊﾟｽです";
-inline constexpr char kReadOnlyProperty[] = "ﾌﾟﾛﾊﾟﾃｨは書き込み禁止です";
-inline constexpr char kAncestorNotFound[] = "'%s' の継承元が存在しません.";
-inline constexpr char kClassNotFound[] = "ｸﾗｽ %s が見つかりません";
-inline constexpr char kErrorReadingProperty[] = "%s.%s の読み込み中のｴﾗｰ: %s";
 }  // namespace layout_messages
 
 struct ComponentPrefix {
@@ -75,6 +69,10 @@ private:
   void Need(size_t count) const;
   uint32_t ReadUint32();
   std::string ReadBytes(size_t count);
+  void Skip(size_t count);
+  // The rest of a list or collection whose type byte was read.
+  void SkipListItems();
+  void SkipCollectionItems();
 
   std::span<const uint8_t> data_;
   size_t position_ = 0;

@@ -92,6 +92,11 @@ TEST(DestinationPath, FolderThenFileNameThenSuffix) {
   EXPECT_EQ(DestinationPathFor("C:\\DOCS\\A.RTF", "\\\\?\\D:\\OUT", false, ""), "\\\\?\\D:\\OUT\\A.RTF");
   EXPECT_EQ(DestinationPathFor("A.RTF", "D:\\OUT", false, ""), "D:\\OUT");
   EXPECT_EQ(DestinationPathFor("C:\\A.RTF", "D:\\OUT", true, " x "), "D:\\OUT\\A.RTF x ");
+  // The folder as both programs hold it: only a drive root ends in a backslash.
+  EXPECT_EQ(FolderAsHeld(L"D:\\OUT\\\\"), L"D:\\OUT");
+  EXPECT_EQ(FolderAsHeld(L"D:\\"), L"D:\\");
+  EXPECT_EQ(FolderAsHeld(L"\\\\?\\D:\\"), L"\\\\?\\D:\\");
+  EXPECT_EQ(FolderAsHeld(L"\\\\?\\D:\\OUT\\"), L"\\\\?\\D:\\OUT");
 }
 
 TEST(DestinationPath, TrailByteBackslashIsNotASeparator) {

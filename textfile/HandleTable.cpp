@@ -27,6 +27,77 @@ void NoteEndOfFileMark(HandleEntry& entry, const char* afterMark, size_t bytesAf
   entry.dataAfterEndOfFileMark = !textmode::OnlyEndOfFileMarks(afterMark, bytesAfterMark);
 }
 
+// The bytes as they are; a pipe whose writer has gone is at its end.
+int ReadBinary(HANDLE handle, char* destination, unsigned count) {
+  DWORD got = 0;
+  if (!ReadFile(handle, destination, count, &got, nullptr)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_BROKEN_PIPE) return 0;
+    SetErrorFromSystem(error);
+    return -1;
+  }
+  return static_cast<int>(got);
+}
+
+// A piece ending in CR: puts the byte after it in the CR's place, so that a
+// CR LF split between two pieces still loses only its CR. (CRs read as line
+// ends carry a run on to the next piece instead.) A pipe whose writer has gone
+// has no further byte: the CR stays. A Ctrl-Z there ends the data, and *kept
+// then leaves it out. False on a read error, with the error number set.
+bool ReplaceCarriageReturnAtEnd(HandleEntry& entry, char* piece, size_t* kept) {
+  DWORD one = 0;
+  if (!ReadFile(entry.Handle(), piece + *kept - 1, 1, &one, nullptr)) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_BROKEN_PIPE) {
+      SetErrorFromSystem(error);
+      return false;
+    }
+  }
+  entry.bytesRead += one;
+  if (one == 1 && piece[*kept - 1] == textmode::kEndOfFileMark) {
+    NoteEndOfFileMark(entry, nullptr, 0);
+    --*kept;
+  }
+  return true;
+}
+
+// Reads in text mode: every CR removed (or read as a line end), the data
+// ending at the first Ctrl-Z. The bytes delivered, 0 at the end, -1 on error.
+int ReadText(HandleEntry& entry, char* destination, unsigned count) {
+  unsigned total = 0;
+  while (total < count) {
+    char* piece = destination + total;
+    const unsigned asked = count - total;
+    DWORD got = 0;
+    if (!ReadFile(entry.Handle(), piece, asked, &got, nullptr)) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_BROKEN_PIPE) break;
+      SetErrorFromSystem(error);
+      return -1;
+    }
+    if (got == 0) break;
+    entry.bytesRead += got;
+
+    size_t kept = textmode::FindEndOfFileMark(piece, got);
+    if (kept < got) {
+      NoteEndOfFileMark(entry, piece + kept + 1, got - kept - 1);
+      if (kept == 0) break;
+    } else if (piece[kept - 1] == textmode::kCarriageReturn && !entry.carriageReturnsEndLines) {
+      if (!ReplaceCarriageReturnAtEnd(entry, piece, &kept)) return -1;
+    }
+
+    const size_t delivered = entry.carriageReturnsEndLines
+                                 ? textmode::TranslateCarriageReturnLineEnds(piece, kept, &entry.inCarriageReturnRun)
+                                 : textmode::RemoveCarriageReturns(piece, kept);
+    total += static_cast<unsigned>(delivered);
+    if ((entry.flags & kHandleEndOfFileMarkSeen) || delivered > 0 || ((entry.flags & kHandleDevice) && got < asked))
+      break;
+    // The piece was nothing but CRs (or the rest of a line end): read again
+    // into the same place.
+  }
+  return static_cast<int>(total);
+}
+
 }  // namespace
 
 HandleTable& HandleTable::Instance() {
@@ -107,68 +178,9 @@ int HandleTable::Read(int number, char* destination, unsigned count) {
   if (count == 0) return 0;
   ScopedRuntimeLock lock(LockOf(number));
   HandleEntry& entry = entries_[number];
-  const HANDLE handle = entry.Handle();
-  DWORD got = 0;
-
-  if (entry.flags & kHandleBinary) {
-    if (!ReadFile(handle, destination, count, &got, nullptr)) {
-      const DWORD error = GetLastError();
-      if (error == ERROR_BROKEN_PIPE) return 0;
-      SetErrorFromSystem(error);
-      return -1;
-    }
-    return static_cast<int>(got);
-  }
+  if (entry.flags & kHandleBinary) return ReadBinary(entry.Handle(), destination, count);
   if (entry.flags & kHandleEndOfFileMarkSeen) return 0;
-
-  unsigned total = 0;
-  while (total < count) {
-    char* piece = destination + total;
-    const unsigned asked = count - total;
-    if (!ReadFile(handle, piece, asked, &got, nullptr)) {
-      const DWORD error = GetLastError();
-      if (error == ERROR_BROKEN_PIPE) break;
-      SetErrorFromSystem(error);
-      return -1;
-    }
-    if (got == 0) break;
-    entry.bytesRead += got;
-
-    size_t kept = textmode::FindEndOfFileMark(piece, got);
-    if (kept < got) {
-      NoteEndOfFileMark(entry, piece + kept + 1, got - kept - 1);
-      if (kept == 0) break;
-    } else if (piece[kept - 1] == textmode::kCarriageReturn && !entry.carriageReturnsEndLines) {
-      // A piece ending in CR: put the byte after it in the CR's place, so that
-      // a CR LF split between two pieces still loses only its CR. (CRs read
-      // as line ends carry a run on to the next piece instead.)
-      // A pipe whose writer has gone has no further byte: the CR stays.
-      DWORD one = 0;
-      if (!ReadFile(handle, piece + kept - 1, 1, &one, nullptr)) {
-        const DWORD error = GetLastError();
-        if (error != ERROR_BROKEN_PIPE) {
-          SetErrorFromSystem(error);
-          return -1;
-        }
-      }
-      entry.bytesRead += one;
-      if (one == 1 && piece[kept - 1] == textmode::kEndOfFileMark) {
-        NoteEndOfFileMark(entry, nullptr, 0);
-        --kept;
-      }
-    }
-
-    const size_t delivered = entry.carriageReturnsEndLines
-                                 ? textmode::TranslateCarriageReturnLineEnds(piece, kept, &entry.inCarriageReturnRun)
-                                 : textmode::RemoveCarriageReturns(piece, kept);
-    total += static_cast<unsigned>(delivered);
-    if ((entry.flags & kHandleEndOfFileMarkSeen) || delivered > 0 ||
-        ((entry.flags & kHandleDevice) && got < asked))
-      break;
-    // The piece was nothing but CRs (or the rest of a line end): read again
-    // into the same place.
-  }
-  return static_cast<int>(total);
+  return ReadText(entry, destination, count);
 }
 
 long HandleTable::Write(int number, const char* source, size_t count, bool translated) {
