@@ -57,7 +57,6 @@ void ApplicationExceptionHandler(TPersistent* sender) {
 void ApplicationExitProcedure() {
   if (!Application) return;
   if (Application->Handle()) ShowOwnedPopups(Application->Handle(), FALSE);
-  Application->MarkDestroying();
   Application->DestroyComponents();
 }
 
@@ -114,7 +113,6 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) {
 
 TApplication::~TApplication() {
   SetFormHost(nullptr);
-  MarkDestroying();
   DestroyComponents();
   SetWindowExceptionHandler(nullptr);
   // WindowDetached clears handle_ with the window's last message.

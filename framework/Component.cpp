@@ -41,7 +41,6 @@ TComponent::TComponent(TComponent* owner) {
 }
 
 TComponent::~TComponent() {
-  destroying_ = true;
   // Partners first: they must not reach into a half-destroyed component.
   while (!freeNotifies_.empty()) {
     TComponent* partner = freeNotifies_.back();
@@ -106,11 +105,6 @@ void TComponent::DestroyComponents() {
     RemoveComponent(component);
     delete component;
   }
-}
-
-void TComponent::MarkDestroying() {
-  destroying_ = true;
-  for (TComponent* component : components_) component->MarkDestroying();
 }
 
 void TComponent::FreeNotification(TComponent* partner) {
