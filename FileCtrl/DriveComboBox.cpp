@@ -248,7 +248,7 @@ void TDriveComboBox::ShowDrive(char drive) {
     if (HandleAllocated()) SetItemIndex(-1);
     return;
   }
-  currentDrive_ = textCase_ == tcUpperCase ? UpperAsciiLetter(drive) : static_cast<char>(UpperAsciiLetter(drive) + 32);
+  currentDrive_ = textCase_ == tcUpperCase ? UpperAsciiLetter(drive) : LowerAsciiLetter(drive);
   if (!HandleAllocated()) return;
   // A drive without an item leaves the selection as it was.
   const int count = ItemCount();

@@ -69,3 +69,8 @@ public:
 private:
   unsigned long errorCode_;
 };
+
+// The message EInOutError carries for a system error code.
+std::string InOutErrorMessage(unsigned long code);
+// Raises EInOutError for a system error code, with the message chosen by it.
+[[noreturn]] void RaiseInOutError(unsigned long code);
