@@ -33,7 +33,7 @@ void TStringList::Sort() {
 }
 
 void TStringList::CheckIndex(int index, int count) const {
-  if (index < 0 || index >= count) throw EListError(Exception::Formatted(strings::kListIndexError, index));
+  if (index < 0 || index >= count) throw EListError(FormatResString(strings::kListIndexError, index));
 }
 
 void TStringList::Changed() {

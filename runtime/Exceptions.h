@@ -18,9 +18,6 @@ public:
   virtual const ClassInfo& classInfo() const { return kClassInfo; }
   const char* ClassName() const { return classInfo().name; }
 
-  // Message from the string table by number, formatted with printf-style arguments.
-  static std::string Formatted(unsigned stringId, ...);
-
 private:
   std::string message_;
 };
