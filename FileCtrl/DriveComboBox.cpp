@@ -306,10 +306,9 @@ void TDriveComboBox::DrawItem(int index, const RECT& rect, UINT) {
   }
   textRect.left += imageWidth + kTextGap;
   const std::string text = ItemText(index);
-  // DrawTextA draws on the bare DC: the canvas selects its font when it
-  // measures, and the item's colours are set here as the canvas would set them.
-  canvas.TextWidth("");
-  HDC dc = canvas.Handle();
+  // DrawTextA draws on the bare DC: the item's colours are set here as the
+  // canvas would set them.
+  HDC dc = canvas.HandleWithFont();
   SetTextColor(dc, ColorToRGB(canvas.Font().Color()));
   SetBkColor(dc, ColorToRGB(canvas.Brush().Color()));
   SetBkMode(dc, canvas.Brush().Style() == bsClear ? TRANSPARENT : OPAQUE);
