@@ -11,7 +11,7 @@
 
 #include "app/Application.h"
 #include "stream/LayoutDecoder.h"
-#include "stream/LayoutEncoder.h"
+#include "tests/support/LayoutEncoder.h"
 #include "app/LayoutReader.h"
 #include "runtime/Exceptions.h"
 
