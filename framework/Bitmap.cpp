@@ -168,8 +168,7 @@ void TBitmap::LoadFromResourceName(HINSTANCE instance, const char* name) {
   // convert it to the display's format), so Monochrome, TransparentColor and
   // SaveToBmpBytes see what is in the resource.
   UniqueBitmap bitmap(static_cast<HBITMAP>(LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  if (!bitmap)
-    throw EResNotFound(FormatResString(strings::kResourceNotFound, ResourceNameText(name).c_str()));
+  if (!bitmap) throw EResNotFound(FormatResString(strings::kResourceNotFound, ResourceNameText(name).c_str()));
   BITMAP description{};
   GetObjectA(bitmap.get(), sizeof description, &description);
   TakeBitmap(std::move(bitmap), description.bmWidth, std::abs(description.bmHeight));

@@ -14,9 +14,8 @@ inline constexpr char kCannotInsertLine[] = "行を挿入できません";
 struct ItemMessages {
   UINT count, textLength, text, itemData, setItemData, addString, resetContent, currentSelection, setCurrentSelection;
 };
-inline constexpr ItemMessages kListBoxItems{LB_GETCOUNT,      LB_GETTEXTLEN,  LB_GETTEXT,
-                                            LB_GETITEMDATA,   LB_SETITEMDATA, LB_ADDSTRING,
-                                            LB_RESETCONTENT,  LB_GETCURSEL,   LB_SETCURSEL};
+inline constexpr ItemMessages kListBoxItems{LB_GETCOUNT,  LB_GETTEXTLEN,   LB_GETTEXT,   LB_GETITEMDATA, LB_SETITEMDATA,
+                                            LB_ADDSTRING, LB_RESETCONTENT, LB_GETCURSEL, LB_SETCURSEL};
 inline constexpr ItemMessages kComboBoxItems{CB_GETCOUNT,     CB_GETLBTEXTLEN, CB_GETLBTEXT,
                                              CB_GETITEMDATA,  CB_SETITEMDATA,  CB_ADDSTRING,
                                              CB_RESETCONTENT, CB_GETCURSEL,    CB_SETCURSEL};

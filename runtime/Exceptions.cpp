@@ -19,13 +19,20 @@ const ClassInfo EInOutError::kClassInfo{"EInOutError", &Exception::kClassInfo};
 
 std::string InOutErrorMessage(unsigned long code) {
   switch (code) {
-    case 2: return "ﾌｧｲﾙが見つかりません";
-    case 3: return "不正なﾌｧｲﾙ名です";
-    case 4: return "ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます";
-    case 5: return "ﾌｧｲﾙへのｱｸｾｽが拒否されました";
-    case 100: return "ﾌｧｲﾙの末尾以降を読み込みました";
-    case 101: return "ﾃﾞｨｽｸがいっぱいです";
-    case 106: return "入力値が数値ではありません";
+    case 2:
+      return "ﾌｧｲﾙが見つかりません";
+    case 3:
+      return "不正なﾌｧｲﾙ名です";
+    case 4:
+      return "ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます";
+    case 5:
+      return "ﾌｧｲﾙへのｱｸｾｽが拒否されました";
+    case 100:
+      return "ﾌｧｲﾙの末尾以降を読み込みました";
+    case 101:
+      return "ﾃﾞｨｽｸがいっぱいです";
+    case 106:
+      return "入力値が数値ではありません";
     default: {
       char text[64];
       std::snprintf(text, sizeof text, "I/O ｴﾗｰ (%lu)", code);

@@ -10,10 +10,10 @@
 #include <algorithm>
 
 #include "app/Application.h"
-#include "stream/LayoutDecoder.h"
-#include "tests/support/LayoutEncoder.h"
 #include "app/LayoutReader.h"
 #include "runtime/Exceptions.h"
+#include "stream/LayoutDecoder.h"
+#include "tests/support/LayoutEncoder.h"
 
 namespace {
 
