@@ -51,38 +51,18 @@ TComponent* CreateBitBtn(TComponent* owner) {
   return new TBitBtn(owner);
 }
 
-// Properties whose layout entry depends on the kind: with a stock kind the
-// kind brings them, so only a custom button stores them.
-bool StoredWithCustomKind(const TPersistent& object) {
-  return const_cast<TBitBtn&>(static_cast<const TBitBtn&>(object)).Kind() == bkCustom;
-}
-
-// The caption is stored only when it is not the kind's own.
-bool CaptionStored(const TPersistent& object) {
-  auto& button = const_cast<TBitBtn&>(static_cast<const TBitBtn&>(object));
-  const unsigned captionId = kStockKinds[button.Kind()].captionId;
-  return button.Caption() != (captionId ? LoadResString(captionId) : std::string());
-}
-
-template <class Info>
-constexpr PropertyInfo StoredWhen(Info info, bool (*stored)(const TPersistent&)) {
-  info.stored = stored;
-  return info;
-}
-
 const PropertyInfo kBitBtnProperties[] = {
     EnumProperty<&TBitBtn::KindForTable, &TBitBtn::SetKind>("Kind", kKindNames, bkCustom),
     EnumProperty<&TBitBtn::Layout, &TBitBtn::SetLayout>("Layout", kLayoutNames, blGlyphLeft),
     IntegerProperty<&TBitBtn::Margin, &TBitBtn::SetMargin>("Margin", -1),
     IntegerProperty<&TBitBtn::Spacing, &TBitBtn::SetSpacing>("Spacing", 4),
-    StoredWhen(IntegerProperty<&TBitBtn::NumGlyphs, &TBitBtn::SetNumGlyphs>("NumGlyphs", 1), StoredWithCustomKind),
-    StoredWhen(ObjectProperty<&TBitBtn::Glyph>("Glyph", TBitmap::kClassInfo), StoredWithCustomKind),
+    IntegerProperty<&TBitBtn::NumGlyphs, &TBitBtn::SetNumGlyphs>("NumGlyphs", 1),
+    ObjectProperty<&TBitBtn::Glyph>("Glyph", TBitmap::kClassInfo),
     EnumProperty<&TBitBtn::Style, &TBitBtn::SetStyle>("Style", kStyleNames, bsAutoDetect),
-    StoredWhen(TextProperty<&TControl::Caption, &TControl::SetCaption>("Caption"), CaptionStored),
-    StoredWhen(BooleanProperty<&TButton::Default, &TButton::SetDefault>("Default", false), StoredWithCustomKind),
-    StoredWhen(BooleanProperty<&TButton::Cancel, &TButton::SetCancel>("Cancel", false), StoredWithCustomKind),
-    StoredWhen(IntegerProperty<&TButton::ModalResult, &TButton::SetModalResult>("ModalResult", 0),
-               StoredWithCustomKind),
+    TextProperty<&TControl::Caption, &TControl::SetCaption>("Caption"),
+    BooleanProperty<&TButton::Default, &TButton::SetDefault>("Default", false),
+    BooleanProperty<&TButton::Cancel, &TButton::SetCancel>("Cancel", false),
+    IntegerProperty<&TButton::ModalResult, &TButton::SetModalResult>("ModalResult", 0),
 };
 
 }  // namespace

@@ -17,12 +17,10 @@ constexpr UINT kCaptionFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 // take the cache away from a glyph object that outlives it.
 TGlyphCache* gGlyphCache = nullptr;
 
-// DrawTextA needs the canvas font in the DC. TCanvas selects it (and keeps the
-// guard that puts the DC's own font back) whenever it measures text, so
-// measuring nothing brings it in without a second selection of our own.
+// DrawTextA needs the canvas font in the DC; the canvas selects it and puts
+// the DC's own font back when it lets the DC go.
 HDC PrepareFontDC(TCanvas& canvas) {
-  canvas.TextExtent(std::string());
-  return canvas.Handle();
+  return canvas.HandleWithFont();
 }
 
 void DrawCaptionText(HDC dc, const std::string& caption, RECT rect, UINT flags) {

@@ -26,6 +26,8 @@ public:
 
   const std::string& CurrentFolder() const { return currentFolder_; }
   char CurrentDrive() const { return currentFolder_.empty() ? 0 : currentFolder_[0]; }
+  // Overridable, as are NotifyChange and FillItems: the list's own operations,
+  // which a derived list may do its own way.
   virtual void SetCurrentFolder(const std::string& value);
   virtual void SetCurrentDrive(char drive);
 
@@ -63,9 +65,11 @@ protected:
   void KeyPress(char& key) override;
   void DrawItem(int index, const RECT& rect, UINT state) override;
   void FontChanged() override;
-  virtual void LoadFolderImages();
 
 private:
+  // Called while the list is constructed, where no override would be reached;
+  // a derived list changes the images through their accessors instead.
+  void LoadFolderImages();
   void FitItemHeight();
   void MoveToFolder(const std::string& folder);
 

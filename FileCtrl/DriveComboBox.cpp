@@ -248,7 +248,7 @@ void TDriveComboBox::ShowDrive(char drive) {
     if (HandleAllocated()) SetItemIndex(-1);
     return;
   }
-  currentDrive_ = textCase_ == tcUpperCase ? UpperAsciiLetter(drive) : static_cast<char>(UpperAsciiLetter(drive) + 32);
+  currentDrive_ = textCase_ == tcUpperCase ? UpperAsciiLetter(drive) : LowerAsciiLetter(drive);
   if (!HandleAllocated()) return;
   // A drive without an item leaves the selection as it was.
   const int count = ItemCount();
@@ -306,10 +306,9 @@ void TDriveComboBox::DrawItem(int index, const RECT& rect, UINT) {
   }
   textRect.left += imageWidth + kTextGap;
   const std::string text = ItemText(index);
-  // DrawTextA draws on the bare DC: the canvas selects its font when it
-  // measures, and the item's colours are set here as the canvas would set them.
-  canvas.TextWidth("");
-  HDC dc = canvas.Handle();
+  // DrawTextA draws on the bare DC: the item's colours are set here as the
+  // canvas would set them.
+  HDC dc = canvas.HandleWithFont();
   SetTextColor(dc, ColorToRGB(canvas.Font().Color()));
   SetBkColor(dc, ColorToRGB(canvas.Brush().Color()));
   SetBkMode(dc, canvas.Brush().Style() == bsClear ? TRANSPARENT : OPAQUE);

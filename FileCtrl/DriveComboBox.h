@@ -54,6 +54,7 @@ public:
   TBitmap& CdRomImage() { return *cdRomImage_; }
   TBitmap& RamImage() { return *ramImage_; }
 
+  // Overridable: the box's own operations, which a derived box may do its own way.
   virtual void FillItems();
   virtual void NotifyChange();
 

@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include "framework/Graphics.h"
 #include "runtime/AnsiNames.h"
 #include "runtime/Exceptions.h"
@@ -39,36 +37,6 @@ int FontTextHeight(TFont& font) {
   return metrics.tmHeight;
 }
 
-bool EndsWithChar(std::string_view text, char c) {
-  size_t last = std::string_view::npos;
-  for (size_t i = 0; i < text.size(); ++i) {
-    last = i;
-    if (IsLeadByte(text[i])) ++i;
-  }
-  return last != std::string_view::npos && last == text.size() - 1 && text[last] == c;
-}
-
-size_t FirstBackslash(std::string_view text) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (IsLeadByte(text[i]))
-      ++i;
-    else if (text[i] == '\\')
-      return i;
-  }
-  return std::string_view::npos;
-}
-
-size_t LastOf(std::string_view text, std::string_view chars) {
-  size_t found = std::string_view::npos;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (IsLeadByte(text[i]))
-      ++i;
-    else if (chars.find(text[i]) != std::string_view::npos)
-      found = i;
-  }
-  return found;
-}
-
 std::string DrivePart(std::string_view path) {
   if (path.size() >= 2 && path[1] == ':') return std::string(path.substr(0, 2));
   if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
@@ -100,27 +68,6 @@ std::string CurrentDirectory() {
 bool IsFullPath(std::string_view path) {
   const bool driveRoot = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
   return driveRoot || (path.size() >= 2 && path[0] == '\\' && path[1] == '\\');
-}
-
-std::string InOutErrorMessage(unsigned long code) {
-  switch (code) {
-    case 2: return "ﾌｧｲﾙが見つかりません";
-    case 3: return "不正なﾌｧｲﾙ名です";
-    case 4: return "ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます";
-    case 5: return "ﾌｧｲﾙへのｱｸｾｽが拒否されました";
-    case 100: return "ﾌｧｲﾙの末尾以降を読み込みました";
-    case 101: return "ﾃﾞｨｽｸがいっぱいです";
-    case 106: return "入力値が数値ではありません";
-    default: {
-      char text[64];
-      std::snprintf(text, sizeof text, "I/O ｴﾗｰ (%lu)", code);
-      return text;
-    }
-  }
-}
-
-void RaiseInOutError(unsigned long code) {
-  throw EInOutError(InOutErrorMessage(code), code);
 }
 
 void RaiseUnusableName(const std::string& path) {

@@ -1,6 +1,7 @@
 // Helpers shared by the drive combo box, the directory list box and the file
-// list box: double-byte aware path scanning, the current directory, the I/O
-// error, text fitted to a width, and the controls' images.
+// list box: paths joined and split (double-byte aware, through MbcsText), the
+// current directory and its failures, text fitted to a width, and the
+// controls' images.
 #pragma once
 
 #include <string>
@@ -18,12 +19,6 @@ std::string JoinWithSeparator(std::string_view folder, std::string_view name);
 int FolderDepth(std::string_view path);
 // The cell height of a font's text (GetTextMetricsA on a screen DC).
 int FontTextHeight(TFont& font);
-// True when the last character (double-byte aware) is `c`.
-bool EndsWithChar(std::string_view text, char c);
-// Offset of the first "\" that is a character of its own, or npos.
-size_t FirstBackslash(std::string_view text);
-// Offset of the last character that is one of `chars` (single-byte ones), or npos.
-size_t LastOf(std::string_view text, std::string_view chars);
 
 // "C:" for a path with a drive letter, "\\server\share" for a network path,
 // otherwise empty.
@@ -39,10 +34,6 @@ void ChangeDirectory(const std::string& path);
 // Changes to the folder the system remembers as current on a drive ("C:"),
 // or to the drive's root when that folder cannot be entered any more.
 void ChangeToDrive(const std::string& drive);
-// Raises EInOutError for a system error code, with the message chosen by it.
-[[noreturn]] void RaiseInOutError(unsigned long code);
-// The message EInOutError carries for a code.
-std::string InOutErrorMessage(unsigned long code);
 // Raises EInOutError for a path in which a name the code page cannot hold
 // reads "?", with the advice to rename it.
 [[noreturn]] void RaiseUnusableName(const std::string& path);

@@ -51,6 +51,7 @@ public:
   TBitmap& ClosedFolderImage() { return *closedFolderImage_; }
   TBitmap& UnknownFileImage() { return *unknownFileImage_; }
 
+  // Overridable: the list's own operations, which a derived list may do its own way.
   virtual void NotifyChange();
   virtual void FillItems();
   virtual std::string GetSelectedFile();
@@ -62,9 +63,11 @@ protected:
   void SelectionChanged() override;
   void DrawItem(int index, const RECT& rect, UINT state) override;
   void FontChanged() override;
-  virtual void LoadFileImages();
 
 private:
+  // Called while the list is constructed, where no override would be reached;
+  // a derived list changes the images through their accessors instead.
+  void LoadFileImages();
   void FitItemHeight();
 
   std::string currentFolder_;

@@ -83,7 +83,8 @@ int TRegIniFile::ReadNumber(const std::string& section, const std::string& name,
   InSection(section, [&] {
     if (!ValuePresent(name)) return;
     std::string text = ReadValueText(name);
-    // A leading "0x" or "0X" is read as "$" (ParseSettingsInteger takes either).
+    // The settings format's reading turns a leading "0x" or "0X" into "$" first;
+    // kept as the format defines it, though ParseSettingsInteger reads "0x" alike.
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.replace(0, 2, "$");
     int parsed = 0;
     if (ParseSettingsInteger(text, &parsed)) result = parsed;

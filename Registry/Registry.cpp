@@ -10,7 +10,7 @@
 TRegistry::TRegistry() = default;
 
 void TRegistry::Raise(unsigned stringId, const std::string& name) {
-  throw ERegistryException(Exception::Formatted(stringId, name.c_str()));
+  throw ERegistryException(FormatResString(stringId, name.c_str()));
 }
 
 TRegistry::~TRegistry() {

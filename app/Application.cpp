@@ -57,7 +57,6 @@ void ApplicationExceptionHandler(TPersistent* sender) {
 void ApplicationExitProcedure() {
   if (!Application) return;
   if (Application->Handle()) ShowOwnedPopups(Application->Handle(), FALSE);
-  Application->MarkDestroying();
   Application->DestroyComponents();
 }
 
@@ -114,7 +113,6 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) {
 
 TApplication::~TApplication() {
   SetFormHost(nullptr);
-  MarkDestroying();
   DestroyComponents();
   SetWindowExceptionHandler(nullptr);
   // WindowDetached clears handle_ with the window's last message.
@@ -258,7 +256,7 @@ void TApplication::ShowSystemError(const char* className, const std::string& mes
   const std::string module(FileNamePart(modulePath));
   const char* period = !message.empty() && message.back() != '.' ? "." : "";
   const std::string text =
-      Exception::Formatted(strings::kExceptionInModule, className, module.c_str(), nullptr, message.c_str(), period);
+      FormatResString(strings::kExceptionInModule, className, module.c_str(), nullptr, message.c_str(), period);
   ::MessageBoxA(nullptr, text.c_str(), LoadResString(strings::kApplicationError).c_str(), MB_TASKMODAL | MB_ICONSTOP);
 }
 

@@ -15,7 +15,6 @@
 #include "runtime/ScopeExit.h"
 #include "runtime/UniqueHandle.h"
 #include "stream/LayoutDecoder.h"
-#include "stream/LayoutEncoder.h"
 
 namespace {
 
@@ -62,12 +61,6 @@ bool TForm::ReadExtraProperty(std::string_view name, LayoutDecoder& decoder) {
   if (!SameText(name, "TextHeight")) return TWinControl::ReadExtraProperty(name, decoder);
   textHeight_ = decoder.ReadInteger();
   return true;
-}
-
-void TForm::WriteExtraProperties(const std::string& prefix, LayoutEncoder& encoder) const {
-  TWinControl::WriteExtraProperties(prefix, encoder);
-  encoder.WriteShortString(prefix + "TextHeight");
-  encoder.WriteInteger(textHeight_);
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle style) {

@@ -49,7 +49,6 @@ public:
   // The font's line height the layout was made with (stored, not published).
   int TextHeight() const { return textHeight_; }
   bool ReadExtraProperty(std::string_view name, LayoutDecoder& decoder) override;
-  void WriteExtraProperties(const std::string& prefix, LayoutEncoder& encoder) const override;
 
   TModalResult ModalResult() const { return modalResult_; }
   void SetModalResult(TModalResult result) { modalResult_ = result; }

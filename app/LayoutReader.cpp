@@ -335,6 +335,6 @@ void ReadFormLayout(TForm& form) {
   HRSRC resource = FindResourceA(module, form.ClassName(), MAKEINTRESOURCEA(10));  // RT_RCDATA
   HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
   const void* data = loaded ? LockResource(loaded) : nullptr;
-  if (!data) throw EResNotFound(Exception::Formatted(strings::kResourceNotFound, form.ClassName()));
+  if (!data) throw EResNotFound(FormatResString(strings::kResourceNotFound, form.ClassName()));
   ReadFormLayout(form, std::span(static_cast<const uint8_t*>(data), SizeofResource(module, resource)));
 }

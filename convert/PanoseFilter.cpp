@@ -35,7 +35,6 @@ const char* FindClosingMarker(const char* from, const char* end) {
 
 void PanoseFilter::Reset() {
   inside_ = false;
-  cutStart_ = 0;
   groupsRemoved_ = 0;
 }
 
@@ -43,7 +42,9 @@ void PanoseFilter::Reset() {
 // moved down over the removed ones, and each closing marker becomes the space
 // that stands for its group. This gives the same text as cutting each group with
 // an overlapping move and searching again from the start of the buffer, because
-// the space left at the cut can never be part of a new opening marker.
+// the space left at the cut can never be part of a new opening marker. The
+// write position is where an open group's cut begins, so no offset is kept:
+// on a buffer after the one where the group opened, the cut begins at its start.
 size_t PanoseFilter::FilterBuffer(char* buffer, size_t length, size_t capacity) {
   const char* read = buffer;
   const char* const end = buffer + length;
@@ -66,17 +67,14 @@ size_t PanoseFilter::FilterBuffer(char* buffer, size_t length, size_t capacity) 
         read = end;
         break;
       }
-      cutStart_ = static_cast<int32_t>(write - buffer);
       // The group's own text is not searched for another opening marker.
       read = open + kOpeningMarkerLength;
       inside_ = true;
     }
   }
 
-  // A group still open at the end of the buffer takes the rest of it, line feed
-  // included; on the following buffers the cut begins at their start.
-  if (inside_) cutStart_ = 0;
-
+  // A group still open at the end of the buffer has taken the rest of it, line
+  // feed included.
   const size_t newLength = static_cast<size_t>(write - buffer);
   if (capacity > newLength) buffer[newLength] = '\0';
   return newLength;

@@ -29,12 +29,10 @@ public:
   size_t PartialMarkerAtEnd(const char* filtered, size_t length) const;
 
   bool inside() const { return inside_; }
-  int32_t cutStart() const { return cutStart_; }
   // Groups whose closing marker has been seen since the last Reset().
   uint64_t groupsRemoved() const { return groupsRemoved_; }
 
 private:
   bool inside_ = false;  // an opened group's "}" has not been seen yet
-  int32_t cutStart_ = 0; // where the open group began in the current buffer
   uint64_t groupsRemoved_ = 0;
 };

@@ -13,7 +13,6 @@
 #include "runtime/ResourceStrings.h"
 #include "stream/BmpWriter.h"
 #include "stream/LayoutDecoder.h"
-#include "stream/LayoutEncoder.h"
 
 const ClassInfo TBitmap::kClassInfo{"TBitmap", &TPersistent::kClassInfo};
 
@@ -169,8 +168,7 @@ void TBitmap::LoadFromResourceName(HINSTANCE instance, const char* name) {
   // convert it to the display's format), so Monochrome, TransparentColor and
   // SaveToBmpBytes see what is in the resource.
   UniqueBitmap bitmap(static_cast<HBITMAP>(LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  if (!bitmap)
-    throw EResNotFound(Exception::Formatted(strings::kResourceNotFound, ResourceNameText(name).c_str()));
+  if (!bitmap) throw EResNotFound(FormatResString(strings::kResourceNotFound, ResourceNameText(name).c_str()));
   BITMAP description{};
   GetObjectA(bitmap.get(), sizeof description, &description);
   TakeBitmap(std::move(bitmap), description.bmWidth, std::abs(description.bmHeight));
@@ -233,14 +231,4 @@ bool TBitmap::ReadExtraProperty(std::string_view name, LayoutDecoder& decoder) {
   }
   LoadFromBmpBytes(data.data() + 4, count);
   return true;
-}
-
-void TBitmap::WriteExtraProperties(const std::string& prefix, LayoutEncoder& encoder) const {
-  if (Empty()) return;
-  const std::string file = SaveToBmpBytes();
-  std::vector<uint8_t> data(4 + file.size());
-  for (int i = 0; i < 4; ++i) data[static_cast<size_t>(i)] = static_cast<uint8_t>(file.size() >> (8 * i));
-  std::copy(file.begin(), file.end(), data.begin() + 4);
-  encoder.WriteShortString(prefix + "Data");
-  encoder.WriteBinary(data);
 }

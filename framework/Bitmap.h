@@ -49,7 +49,6 @@ public:
   void LoadFromBmpBytes(const void* data, size_t size);
   // Layouts store the image as Data: a 32-bit byte count, then a BMP file.
   bool ReadExtraProperty(std::string_view name, LayoutDecoder& decoder) override;
-  void WriteExtraProperties(const std::string& prefix, LayoutEncoder& encoder) const override;
   // The picture as a BMP file image: a loaded bitmap in its own depth and
   // colour table, a device-dependent one as 24 bits per pixel.
   std::string SaveToBmpBytes() const;

@@ -31,6 +31,9 @@ public:
 
   // The DC; a canvas that makes its own (a bitmap's) makes it here.
   HDC Handle();
+  // The DC with the font selected, for text the platform's own calls draw or
+  // measure (DrawTextA); the colours are the caller's to set.
+  HDC HandleWithFont() { return Prepare(kNeedFont); }
   // Attaches a DC, not owned, detaching the previous one; nullptr only detaches.
   void SetHandle(HDC dc);
   bool HandleAllocated() const { return dc_ != nullptr; }

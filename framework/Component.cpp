@@ -41,7 +41,6 @@ TComponent::TComponent(TComponent* owner) {
 }
 
 TComponent::~TComponent() {
-  destroying_ = true;
   // Partners first: they must not reach into a half-destroyed component.
   while (!freeNotifies_.empty()) {
     TComponent* partner = freeNotifies_.back();
@@ -57,7 +56,7 @@ TComponent::~TComponent() {
 void TComponent::SetName(const std::string& name) {
   if (name == name_) return;
   if (!name.empty() && !IsIdentifier(name))
-    throw EInvalidOperation(Exception::Formatted(strings::kInvalidName, name.c_str()));
+    throw EInvalidOperation(FormatResString(strings::kInvalidName, name.c_str()));
   if (owner_) owner_->ValidateRename(this, name_, name);
   name_ = name;
 }
@@ -66,7 +65,7 @@ void TComponent::ValidateRename(TComponent* component, std::string_view oldName,
   if (newName.empty() || SameText(oldName, newName)) return;
   TComponent* existing = FindComponent(newName);
   if (existing && existing != component)
-    throw EInvalidOperation(Exception::Formatted(strings::kDuplicateName, std::string(newName).c_str()));
+    throw EInvalidOperation(FormatResString(strings::kDuplicateName, std::string(newName).c_str()));
 }
 
 TComponent* TComponent::FindComponent(std::string_view name) const {
@@ -106,11 +105,6 @@ void TComponent::DestroyComponents() {
     RemoveComponent(component);
     delete component;
   }
-}
-
-void TComponent::MarkDestroying() {
-  destroying_ = true;
-  for (TComponent* component : components_) component->MarkDestroying();
 }
 
 void TComponent::FreeNotification(TComponent* partner) {

@@ -46,10 +46,7 @@ public:
   void RemoveFreeNotification(TComponent* partner);
 
   bool Loading() const { return loading_; }
-  bool Destroying() const { return destroying_; }
   void SetLoading(bool loading) { loading_ = loading; }
-  // Marks this component and everything it owns as being destroyed.
-  void MarkDestroying();
   // Called once the component's stored layout has been read.
   virtual void Loaded() { loading_ = false; }
 
@@ -72,7 +69,6 @@ private:
   std::string name_;
   int tag_ = 0;
   bool loading_ = false;
-  bool destroying_ = false;
 };
 
 // The creation function of a class description: a new component of class T.

@@ -48,8 +48,7 @@ TControl::~TControl() {
 
 void TControl::SetParent(TWinControl* parent) {
   if (parent == parent_) return;
-  if (parent == this)
-    throw EInvalidOperation(Exception::Formatted(strings::kParentRequired, Name().c_str()));
+  if (parent == this) throw EInvalidOperation(FormatResString(strings::kParentRequired, Name().c_str()));
   if (parent_) parent_->RemoveControl(this);
   if (parent) {
     parent->InsertControl(this);

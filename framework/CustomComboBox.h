@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "framework/OwnerDrawItem.h"
+#include "framework/BoxItems.h"
 #include "framework/WinControl.h"
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed };

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "framework/OwnerDrawItem.h"
+#include "framework/BoxItems.h"
 #include "framework/WinControl.h"
 #include "runtime/ScopeExit.h"
 

@@ -8,7 +8,6 @@
 #include "runtime/ClassInfo.h"
 
 class LayoutDecoder;
-class LayoutEncoder;
 
 class TPersistent {
 public:
@@ -21,6 +20,4 @@ public:
   // (a bitmap's Data, a string list's Strings): reads it and returns true, or
   // returns false, leaving the value unread, when the name is not one of them.
   virtual bool ReadExtraProperty(std::string_view, LayoutDecoder&) { return false; }
-  // Writes those values, each as an entry whose path begins with `prefix`.
-  virtual void WriteExtraProperties(const std::string& /*prefix*/, LayoutEncoder&) const {}
 };

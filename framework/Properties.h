@@ -69,8 +69,6 @@ struct PropertyInfo {
   bool (*bindEvent)(TPersistent& instance, const PublishedMethod& method, TPersistent& form) = nullptr;
   const char* integerType = nullptr;  // integers: the table of named constants they accept
   int64_t defaultNumber = 0;  // stored layouts leave out a value equal to it
-  // When set and false for an object, the property is not written to its layout.
-  bool (*stored)(const TPersistent&) = nullptr;
   std::span<const char* const> names = {};  // enumeration and set
   const ClassInfo* objectClass = nullptr;   // object and component: the expected class
 };

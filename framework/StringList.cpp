@@ -8,7 +8,6 @@
 #include "runtime/Exceptions.h"
 #include "runtime/ResourceStrings.h"
 #include "stream/LayoutDecoder.h"
-#include "stream/LayoutEncoder.h"
 
 const ClassInfo TStringList::kClassInfo{"TStringList", &TPersistent::kClassInfo};
 
@@ -34,7 +33,7 @@ void TStringList::Sort() {
 }
 
 void TStringList::CheckIndex(int index, int count) const {
-  if (index < 0 || index >= count) throw EListError(Exception::Formatted(strings::kListIndexError, index));
+  if (index < 0 || index >= count) throw EListError(FormatResString(strings::kListIndexError, index));
 }
 
 void TStringList::Changed() {
@@ -190,12 +189,4 @@ bool TStringList::ReadExtraProperty(std::string_view name, LayoutDecoder& decode
   }
   EndUpdate();
   return true;
-}
-
-void TStringList::WriteExtraProperties(const std::string& prefix, LayoutEncoder& encoder) const {
-  if (Count() == 0) return;
-  encoder.WriteShortString(prefix + "Strings");
-  encoder.WriteListStart();
-  for (int i = 0; i < Count(); ++i) encoder.WriteString(Get(i));
-  encoder.WriteEndOfList();
 }

@@ -20,7 +20,6 @@ public:
   const ClassInfo& classInfo() const override { return kClassInfo; }
   // Layouts store the lines as Strings: a list of strings.
   bool ReadExtraProperty(std::string_view name, LayoutDecoder& decoder) override;
-  void WriteExtraProperties(const std::string& prefix, LayoutEncoder& encoder) const override;
 
   TStringList() = default;
   TStringList(const TStringList&) = delete;

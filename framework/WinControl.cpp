@@ -72,7 +72,7 @@ void TWinControl::CreateWnd() {
   WindowParams params;
   CreateParams(params);
   if ((params.style & WS_CHILD) && !params.parent)
-    throw EInvalidOperation(Exception::Formatted(strings::kParentRequired, Name().c_str()));
+    throw EInvalidOperation(FormatResString(strings::kParentRequired, Name().c_str()));
   if (!params.systemClass) {
     WNDCLASSEXA windowClass = {};
     windowClass.style = params.classStyle;

@@ -11,6 +11,7 @@
 #include "main/ProgramTitle.h"
 #include "main/SettingsKey.h"
 #include "runtime/AnsiNames.h"
+#include "runtime/Exceptions.h"
 #include "runtime/MbcsText.h"
 #include "runtime/UniqueHandle.h"
 

@@ -18,9 +18,6 @@ public:
   virtual const ClassInfo& classInfo() const { return kClassInfo; }
   const char* ClassName() const { return classInfo().name; }
 
-  // Message from the string table by number, formatted with printf-style arguments.
-  static std::string Formatted(unsigned stringId, ...);
-
 private:
   std::string message_;
 };
@@ -69,3 +66,8 @@ public:
 private:
   unsigned long errorCode_;
 };
+
+// The message EInOutError carries for a system error code.
+std::string InOutErrorMessage(unsigned long code);
+// Raises EInOutError for a system error code, with the message chosen by it.
+[[noreturn]] void RaiseInOutError(unsigned long code);

@@ -7,10 +7,6 @@
 
 namespace {
 
-char LowerAsciiLetter(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool IsDoubleByteCodePage() {
   CPINFO info{};
   return GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1;
@@ -33,6 +29,16 @@ bool IsLeadByte(char byte) {
   return IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
 }
 
+size_t FirstBackslash(std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsLeadByte(text[i]))
+      ++i;
+    else if (text[i] == '\\')
+      return i;
+  }
+  return std::string_view::npos;
+}
+
 size_t LastBackslash(std::string_view text) {
   size_t last = std::string_view::npos;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -43,6 +49,26 @@ size_t LastBackslash(std::string_view text) {
     }
   }
   return last;
+}
+
+size_t LastOf(std::string_view text, std::string_view chars) {
+  size_t found = std::string_view::npos;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsLeadByte(text[i]))
+      ++i;
+    else if (chars.find(text[i]) != std::string_view::npos)
+      found = i;
+  }
+  return found;
+}
+
+bool EndsWithChar(std::string_view text, char c) {
+  size_t last = std::string_view::npos;
+  for (size_t i = 0; i < text.size(); ++i) {
+    last = i;
+    if (IsLeadByte(text[i])) ++i;
+  }
+  return last != std::string_view::npos && last == text.size() - 1 && text[last] == c;
 }
 
 std::string_view FileNamePart(std::string_view path) {
@@ -57,6 +83,10 @@ std::string_view FolderPart(std::string_view path) {
 
 char UpperAsciiLetter(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char LowerAsciiLetter(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 std::string FoldLetterCase(std::string text, LetterCase letterCase) {

@@ -9,8 +9,14 @@
 // The system's lead-byte test for the ANSI code page.
 bool IsLeadByte(char byte);
 
+// Offset of the first "\" that is a character of its own, or npos.
+size_t FirstBackslash(std::string_view text);
 // Offset of the last "\" that is a character of its own, or npos.
 size_t LastBackslash(std::string_view text);
+// Offset of the last character that is one of `chars` (single-byte ones), or npos.
+size_t LastOf(std::string_view text, std::string_view chars);
+// True when the last character is `c`.
+bool EndsWithChar(std::string_view text, char c);
 
 // The part of a path after its last "\" (the whole path when there is none).
 std::string_view FileNamePart(std::string_view path);
@@ -21,6 +27,8 @@ std::string_view FolderPart(std::string_view path);
 // "a" to "z" raised, every other byte as it is: the C library's toupper would
 // follow a locale.
 char UpperAsciiLetter(char c);
+// "A" to "Z" lowered, every other byte as it is.
+char LowerAsciiLetter(char c);
 
 enum class LetterCase { kLower, kUpper };
 // Text in one letter case. On a double-byte code page only the letters "A" to

@@ -6,18 +6,16 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "runtime/Exceptions.h"
-
 std::string LoadResString(unsigned id) {
   char text[1024];
   const int length = LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
   return length > 0 ? std::string(text, static_cast<size_t>(length)) : std::string();
 }
 
-std::string Exception::Formatted(unsigned stringId, ...) {
-  const std::string format = LoadResString(stringId);
+std::string FormatResString(unsigned id, ...) {
+  const std::string format = LoadResString(id);
   va_list arguments;
-  va_start(arguments, stringId);
+  va_start(arguments, id);
   va_list copy;
   va_copy(copy, arguments);
   const int length = std::vsnprintf(nullptr, 0, format.c_str(), copy);

@@ -40,3 +40,5 @@ constexpr unsigned kAllButton = 61517;            // すべて(&A)
 
 // The string of that number from the program's string table; empty when missing.
 std::string LoadResString(unsigned id);
+// That string used as a printf format with the arguments that follow.
+std::string FormatResString(unsigned id, ...);

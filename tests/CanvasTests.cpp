@@ -113,6 +113,10 @@ TEST(Canvas, DetachingPutsBackTheObjectsTheDCHadBefore) {
   {
     TCanvas canvas;
     canvas.SetHandle(surface.dc());
+    // Text the platform's own calls draw (DrawTextA) asks for the font alone.
+    EXPECT_EQ(canvas.HandleWithFont(), surface.dc());
+    EXPECT_EQ(GetCurrentObject(surface.dc(), OBJ_FONT), canvas.Font().Handle());
+    EXPECT_EQ(GetCurrentObject(surface.dc(), OBJ_PEN), pen);
     canvas.TextOut(0, 0, "a");
     canvas.Rectangle({0, 0, 5, 5});
     EXPECT_EQ(GetCurrentObject(surface.dc(), OBJ_FONT), canvas.Font().Handle());

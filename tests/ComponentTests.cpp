@@ -132,7 +132,7 @@ TEST(Exceptions, FamilyIsKnownByTheNameOfAnAncestor) {
     const ClassInfo& classInfo() const override { return kStranger; }
   };
   EXPECT_FALSE(IsExceptionFamily(EStranger("x")));
-  EXPECT_EQ(Exception::Formatted(strings::kListIndexError, 7), "ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (7)");
+  EXPECT_EQ(FormatResString(strings::kListIndexError, 7), "ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (7)");
 }
 
 // ---- Controls ----

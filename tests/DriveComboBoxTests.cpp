@@ -398,6 +398,10 @@ TEST_F(DriveComboBox, DriveWithoutAnItemIsTakenButTheSelectionStays) {
   EXPECT_EQ(combo->ItemIndex(), selected);
   EXPECT_EQ(log_, std::vector<std::string>{"change"});
 
+  // A character that is no letter is taken as it is, not as another drive.
+  combo->SetCurrentDrive('1');
+  EXPECT_EQ(combo->CurrentDrive(), '1');
+
   auto* upper = MakeCombo(tcUpperCase);
   upper->SetCurrentDrive('q');
   EXPECT_EQ(upper->CurrentDrive(), 'Q');

@@ -1,5 +1,6 @@
 // Helpers of the file-browsing controls: double-byte aware path handling,
-// entered paths, shortened paths, the I/O error.
+// entered paths, shortened paths, the I/O error; and the runtime's
+// double-byte aware helpers under them.
 #include "FileCtrl/FileCtrlHelpers.h"
 
 #include <windows.h>
@@ -19,15 +20,16 @@ TEST(FileCtrlHelpers, JoinAndDepthTakeTrailBytesForPartsOfNames) {
   EXPECT_EQ(JoinWithSeparator("C:\\DOCS", "a.rtf"), "C:\\DOCS\\a.rtf");
   EXPECT_EQ(FolderDepth("C:\\表示\\表"), 2);
   EXPECT_EQ(FolderDepth("C:\\"), 1);
-  EXPECT_TRUE(EndsWithChar("C:\\", '\\'));
-  EXPECT_FALSE(EndsWithChar("C:\\表", '\\'));
   EXPECT_EQ(DrivePart("C:\\DOCS"), "C:");
   EXPECT_EQ(DrivePart("\\\\server\\share\\dir"), "\\\\server\\share");
   EXPECT_EQ(DrivePart("\\\\server\\share"), "\\\\server\\share");
   EXPECT_EQ(DrivePart("DOCS"), "");
 }
 
-TEST(FileCtrlHelpers, FileNameLowerCasingLeavesDoubleByteCharactersAlone) {
+// The double-byte aware text helpers the controls build on.
+TEST(MbcsText, ScansAndFileNameLowerCasingLeaveDoubleByteCharactersAlone) {
+  EXPECT_TRUE(EndsWithChar("C:\\", '\\'));
+  EXPECT_FALSE(EndsWithChar("C:\\表", '\\'));
   EXPECT_EQ(LowerFileName("README.EXE"), "readme.exe");
   EXPECT_EQ(LowerFileName("表示ＡＢ.RTF"), "表示ＡＢ.rtf");  // full-width letters stay
   EXPECT_NE(LowerAnsi("ＡＢ"), "ＡＢ");                       // the system's lower-casing changes them

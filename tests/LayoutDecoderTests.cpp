@@ -1,7 +1,7 @@
 // Byte-level reading of layout streams: every value kind, the integer sizes,
 // skipping, and refusal of short, corrupt and too deeply nested data.
 #include "stream/LayoutDecoder.h"
-#include "stream/LayoutEncoder.h"
+#include "tests/support/LayoutEncoder.h"
 
 #include <gtest/gtest.h>
 
