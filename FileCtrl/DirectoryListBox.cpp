@@ -50,9 +50,8 @@ std::vector<std::string> ListSubfolders(const std::string& folder) {
   } while (FindNextFileW(search.get(), &found));
   // A stable sort keeps names that compare equal in the order found, so that
   // dropping all but the first of each run keeps the first one found.
-  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return CompareWithLocale(a, b, NORM_IGNORECASE) < 0;
-  });
+  std::stable_sort(names.begin(), names.end(),
+                   [](const std::string& a, const std::string& b) { return ListedBefore(a, b); });
   names.erase(std::unique(names.begin(), names.end(),
                           [](const std::string& kept, const std::string& next) {
                             return !HasUnusableCharacter(next) && CompareWithLocale(kept, next, NORM_IGNORECASE) == 0;
