@@ -157,6 +157,25 @@ TEST_F(MainFormTest, ConvertWritesTheSelectedFileIntoTheDestinationFolder) {
   Form1->Edit1->SetText(".hcw");
   SendMessageA(Form1->BitBtn1->Handle(), BM_CLICK, 0, 0);
   EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf.hcw"), "{\\f0 A;}\r\n");
+
+  // Again: the question is asked with every window of the program disabled,
+  // the application window too, so that its taskbar entry cannot close the
+  // program behind the question. Cancel keeps the file.
+  WriteFileBytes(destination_ / "doc.rtf.hcw", "old\r\n");
+  MessageBoxWatcher watcher(MessageBoxAnswer::kCancelButton);
+  bool applicationEnabledDuring = true, formEnabledDuring = true;
+  watcher.set_on_show([&](HWND) {
+    applicationEnabledDuring = IsWindowEnabled(Application->Handle());
+    formEnabledDuring = IsWindowEnabled(Form1->Handle());
+  });
+  SendMessageA(Form1->BitBtn1->Handle(), BM_CLICK, 0, 0);
+  ASSERT_EQ(watcher.seen().size(), 1u);
+  EXPECT_EQ(watcher.seen()[0].owner, Form1->Handle());
+  EXPECT_FALSE(applicationEnabledDuring);
+  EXPECT_FALSE(formEnabledDuring);
+  EXPECT_TRUE(IsWindowEnabled(Application->Handle()));
+  EXPECT_TRUE(IsWindowEnabled(Form1->Handle()));
+  EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf.hcw"), "old\r\n");
 }
 
 TEST_F(MainFormTest, ConvertOnANameTheCodePageCannotHoldGivesTheAdvice) {
