@@ -6,10 +6,8 @@
 #include <winnetwk.h>
 
 #include <cstring>
-#include <future>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 #include <utility>
 
@@ -53,8 +51,8 @@ const ClassInfo TDriveComboBox::kClassInfo{"TDriveComboBox", &TCustomComboBox::k
                                            kDriveComboBoxProperties};
 
 std::string VolumeLabelText(char letter) {
-  // An empty drive would otherwise ask the user to insert a disk. Per thread,
-  // because drives are also read on a worker thread while the main thread goes on.
+  // An empty drive would otherwise ask the user to insert a disk. Switched for
+  // this thread only, so that no other thread's file calls change meanwhile.
   DWORD previousMode = 0;
   SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previousMode);
   const ScopeExit restoreMode([previousMode] { SetThreadErrorMode(previousMode, nullptr); });
@@ -142,8 +140,6 @@ struct DriveReading {
 };
 int gSharedReadingDepth = 0;
 std::optional<DriveReading> gSharedReading;
-// The reading the outermost SharedDriveReading started in the background.
-std::future<DriveReading> gPendingReading;
 
 std::vector<DriveItem> ReadDriveItems(DWORD drives, TTextCase textCase) {
   std::vector<DriveItem> items;
@@ -176,26 +172,11 @@ std::vector<DriveItem> ReadDriveItems(DWORD drives, TTextCase textCase) {
 }  // namespace
 
 SharedDriveReading::SharedDriveReading() {
-  if (gSharedReadingDepth++ > 0) return;
-  // Asking every drive for its label takes a round trip to the system per
-  // drive; on a worker thread that time passes while the caller goes on
-  // making its windows. The boxes take the reading when they fill, and read
-  // again themselves if the drives or the letter case differ by then.
-  try {
-    gPendingReading = std::async(std::launch::async, [] {
-      const DWORD drives = GetLogicalDrives();
-      return DriveReading{drives, tcLowerCase, ReadDriveItems(drives, tcLowerCase)};
-    });
-  } catch (const std::system_error&) {
-    // No thread to be had: the first box to fill reads the drives itself.
-  }
+  ++gSharedReadingDepth;
 }
 
 SharedDriveReading::~SharedDriveReading() {
-  if (--gSharedReadingDepth > 0) return;
-  if (gPendingReading.valid()) gPendingReading.wait();  // the worker finishes before its results go
-  gPendingReading = {};
-  gSharedReading.reset();
+  if (--gSharedReadingDepth == 0) gSharedReading.reset();
 }
 
 void TDriveComboBox::FillItems() {
@@ -207,7 +188,6 @@ void TDriveComboBox::FillItems() {
   std::vector<DriveItem> read;
   const std::vector<DriveItem>* items = &read;
   if (gSharedReadingDepth > 0) {
-    if (gPendingReading.valid()) gSharedReading = gPendingReading.get();
     if (!gSharedReading || gSharedReading->drives != drives || gSharedReading->textCase != textCase_)
       gSharedReading = DriveReading{drives, textCase_, ReadDriveItems(drives, textCase_)};
     items = &gSharedReading->items;

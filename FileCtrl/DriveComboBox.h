@@ -19,9 +19,9 @@ std::string NetworkDriveText(char letter);
 
 // While one of these exists, drive combo boxes that fill share one reading of
 // the drives: a window with two drive boxes would otherwise ask every drive
-// for its label twice while it is made. The outermost one starts that reading
-// on a worker thread at once, so that it goes on while the caller makes its
-// windows. Outside it, every fill reads afresh.
+// for its label twice while it is made. The first box to fill reads; the
+// others take that reading while the drives and the letter case are the same.
+// Outside it, every fill reads afresh.
 class SharedDriveReading {
 public:
   SharedDriveReading();

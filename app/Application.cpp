@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <typeinfo>
 
+#include "app/MessageBox.h"
 #include "runtime/MbcsText.h"
 #include "runtime/ResourceStrings.h"
 #include "runtime/ScopeExit.h"
@@ -230,19 +231,25 @@ void TApplication::HandleException(TPersistent* sender) {
   if (HWND captured = GetCapture()) SendMessageA(captured, WM_CANCELMODE, 0, 0);
   try {
     throw;
-  } catch (const EAbort&) {
-  } catch (const Exception& error) {
-    if (!IsExceptionFamily(error))
-      ShowSystemError(error.ClassName(), error.Message());
-    else if (onException_)
-      onException_(sender, error);
-    else
-      ShowException(error);
   } catch (const std::exception& error) {
-    ShowSystemError(DemangledName(typeid(error)).c_str(), error.what());
+    ShowError(sender, error);
   } catch (...) {
+    // Thrown as a value of no exception class at all.
     ShowSystemError("(unknown)", "");
   }
+}
+
+void TApplication::ShowError(TPersistent* sender, const std::exception& error) {
+  if (dynamic_cast<const EAbort*>(&error)) return;  // the silent one
+  const auto* exception = dynamic_cast<const Exception*>(&error);
+  if (!exception)
+    ShowSystemError(DemangledName(typeid(error)).c_str(), error.what());
+  else if (!IsExceptionFamily(*exception))
+    ShowSystemError(exception->ClassName(), error.what());
+  else if (onException_)
+    onException_(sender, *exception);
+  else
+    ShowException(*exception);
 }
 
 void TApplication::ShowException(const Exception& error) {
@@ -257,16 +264,7 @@ void TApplication::ShowSystemError(const char* className, const std::string& mes
   const char* period = !message.empty() && message.back() != '.' ? "." : "";
   const std::string text =
       FormatResString(strings::kExceptionInModule, className, module.c_str(), nullptr, message.c_str(), period);
-  ::MessageBoxA(nullptr, text.c_str(), LoadResString(strings::kApplicationError).c_str(), MB_TASKMODAL | MB_ICONSTOP);
-}
-
-int TApplication::ShowMessageBox(const std::string& text, const std::string& caption, UINT flags) {
-  HWND active = GetActiveWindow();
-  TaskWindowsDisabler disabled(nullptr);
-  const int answer = ::MessageBoxA(handle_, text.c_str(), caption.c_str(), flags);
-  disabled.EnableAgain();
-  if (active && IsWindow(active)) SetActiveWindow(active);
-  return answer;
+  ShowMessageBox(text, LoadResString(strings::kApplicationError), MB_TASKMODAL | MB_ICONSTOP);
 }
 
 void TApplication::HelpContext(int context) {

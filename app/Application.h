@@ -11,7 +11,6 @@
 
 #include "app/FormHost.h"
 #include "app/Forms.h"
-#include "app/TaskWindowsDisabler.h"
 #include "framework/Component.h"
 #include "framework/WindowProcedure.h"
 #include "runtime/Exceptions.h"
@@ -73,7 +72,6 @@ public:
   void Run();
   void Terminate() override;
   bool Terminated() const override { return terminated_; }
-  bool Running() const { return running_; }
   // Takes one message from the queue and handles it; idles when there is none.
   void HandleMessage() override;
   // Handles every message waiting, without idling.
@@ -81,16 +79,20 @@ public:
 
   // The error being handled now (call inside a catch): shown, unless silent.
   void HandleException(TPersistent* sender) override;
+  // The error's message and a period, under the title, with a stop icon.
   void ShowException(const Exception& error);
-  // MessageBoxA owned by the application window, with the other windows
-  // disabled while it is up.
-  int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags);
 
   void Minimize();
   void Restore();
 
+  // The application's state as its design describes it, though this program
+  // changes none of it: whether the loop runs, whether the loop shows the
+  // main form when it starts (always), and an error hook that would take the
+  // place of the error display (none is assigned).
+  bool Running() const { return running_; }
   bool ShowMainForm() const { return showMainForm_; }
   void SetOnException(TExceptionEvent handler) { onException_ = std::move(handler); }
+
   void SetOnMessage(TMessageEvent handler) { onMessage_ = std::move(handler); }
   void SetOnIdle(TIdleEvent handler) { onIdle_ = std::move(handler); }
   // Help for a topic number: the help hook, when one is set.
@@ -108,6 +110,7 @@ private:
   void WindowDetached(HWND) override { handle_ = nullptr; }
   void FormCreated(TForm* form);
   bool ProcessMessage(MSG& message);
+  void ShowError(TPersistent* sender, const std::exception& error);
   bool PreProcessKey(MSG& message);
   void Idle();
   void ShowSystemError(const char* className, const std::string& message);

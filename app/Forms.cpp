@@ -330,7 +330,7 @@ TModalResult TForm::ShowModal() {
   modal_ = true;
   HWND activeBefore = GetActiveWindow();
   HCURSOR cursorBefore = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
-  TaskWindowsDisabler disabled(nullptr);
+  TaskWindowsDisabler disabled;
 
   // Whatever ends the loop, the other windows come back.
   const auto restore = ScopeExit([&] {

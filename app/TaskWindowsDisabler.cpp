@@ -4,11 +4,11 @@
 #include "framework/ThreadWindows.h"
 #include "runtime/ScopeExit.h"
 
-TaskWindowsDisabler::TaskWindowsDisabler(HWND except) {
+TaskWindowsDisabler::TaskWindowsDisabler() {
   // Should the list fail to grow, the windows disabled so far come back.
   auto enableOnError = ScopeExit([this] { EnableAgain(); });
   ForEachThreadWindow([&](HWND window) {
-    if (window != except && IsWindowVisible(window) && IsWindowEnabled(window)) {
+    if (IsWindowVisible(window) && IsWindowEnabled(window)) {
       disabled_.push_back(window);
       EnableWindow(window, FALSE);
     }

@@ -6,11 +6,11 @@
 
 #include <vector>
 
-// Disables every visible, enabled top-level window of the thread (but one) and
-// enables exactly those again.
+// Disables every visible, enabled top-level window of the thread and enables
+// exactly those again.
 class TaskWindowsDisabler {
 public:
-  explicit TaskWindowsDisabler(HWND except);
+  TaskWindowsDisabler();
   ~TaskWindowsDisabler() { EnableAgain(); }
   TaskWindowsDisabler(const TaskWindowsDisabler&) = delete;
   TaskWindowsDisabler& operator=(const TaskWindowsDisabler&) = delete;

@@ -2,6 +2,8 @@
 // a window to its object, and the error guard.
 #include "framework/WindowProcedure.h"
 
+#include <cstdio>
+#include <exception>
 #include <unordered_map>
 
 #include "runtime/Exceptions.h"
@@ -19,11 +21,15 @@ std::unordered_map<HWND, TWindowReceiver*>& Receivers() {
   return receivers;
 }
 
+// Until an application object installs its handler (in a program of the
+// framework alone, such as its tests) there is no window to own a message box
+// nor a title for one, and nobody who would answer it: the error goes to
+// standard error.
 void DefaultExceptionHandler(TPersistent*) {
   try {
     throw;
-  } catch (const Exception& error) {
-    MessageBoxA(nullptr, (error.Message() + ".").c_str(), nullptr, MB_OK | MB_ICONSTOP);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
   } catch (...) {
   }
 }

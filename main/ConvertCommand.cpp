@@ -1,6 +1,7 @@
 // The Convert button's command: the conversion with message boxes as its dialogs.
 #include "main/ConvertCommand.h"
 
+#include "app/MessageBox.h"
 #include "convert/Conversion.h"
 #include "main/ProgramTitle.h"
 
@@ -13,13 +14,12 @@ class MessageBoxDialogs : public ConversionDialogs {
 public:
   explicit MessageBoxDialogs(HWND owner) : owner_(owner) {}
   bool ConfirmOverwrite(const std::string&) override {
-    // Only a real answer counts: a question that could not be shown does not
-    // allow an existing file to be replaced.
-    const int answer = MessageBoxA(owner_, kOverwriteQuestion, kOverwriteCaption, MB_OKCANCEL);
-    return answer != IDCANCEL && answer != 0;
+    // Only the OK button allows an existing file to be replaced: not Cancel,
+    // Escape or the close box, and not a question that could not be shown.
+    return ShowMessageBox(kOverwriteQuestion, kOverwriteCaption, MB_OKCANCEL, owner_) == IDOK;
   }
   void ShowFailure(const std::string& message) override {
-    MessageBoxA(owner_, message.c_str(), kProgramTitle, MB_OK | MB_ICONSTOP);
+    ShowMessageBox(message, kProgramTitle, MB_OK | MB_ICONSTOP, owner_);
   }
 
 private:

@@ -7,6 +7,7 @@
 #include "Registry/RegIniFile.h"
 #include "about/AboutForm.h"
 #include "app/Application.h"
+#include "app/MessageBox.h"
 #include "main/ConvertCommand.h"
 #include "main/ProgramTitle.h"
 #include "main/SettingsKey.h"
@@ -81,10 +82,7 @@ void Restore(Step step) {
 // program's other error boxes: the error's message with its period, then
 // what it means.
 void ShowSettingsLost(const Exception& error, HWND owner) {
-  const std::string text = error.Message() + ".\n" + kSettingsLost;
-  // With the taskbar entry disabled too, no second close can start while the box is up.
-  const TaskWindowsDisabler others(owner);
-  MessageBoxA(owner, text.c_str(), kProgramTitle, MB_OK | MB_ICONSTOP);
+  ShowMessageBox(error.Message() + ".\n" + kSettingsLost, kProgramTitle, MB_OK | MB_ICONSTOP, owner);
 }
 
 const PublishedMethod kForm1Methods[] = {

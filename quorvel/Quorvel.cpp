@@ -10,9 +10,7 @@
 #include "main/ProgramTitle.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  // The drives are read in the background from here on, while the
-  // application's and the main window's windows are made; the main window's
-  // two drive boxes then fill from that one reading.
+  // The main window's two drive boxes fill from one reading of the drives.
   std::optional<SharedDriveReading> oneDriveReading(std::in_place);
   InitializeApplication();
   try {

@@ -3,11 +3,14 @@
 // decided by the name "Exception" among a class's ancestors.
 #pragma once
 
+#include <exception>
 #include <string>
 
 #include "runtime/ClassInfo.h"
 
-class Exception {
+// A standard exception too, so that one catch clause takes it with every
+// other error of the language's library.
+class Exception : public std::exception {
 public:
   static const ClassInfo kClassInfo;
 
@@ -15,6 +18,7 @@ public:
   virtual ~Exception() = default;
 
   const std::string& Message() const { return message_; }
+  const char* what() const noexcept override { return message_.c_str(); }
   virtual const ClassInfo& classInfo() const { return kClassInfo; }
   const char* ClassName() const { return classInfo().name; }
 

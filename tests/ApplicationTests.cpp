@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/MessageBox.h"
 #include "framework/StdCtrls.h"
 #include "framework/ThreadWindows.h"
 #include "tests/support/MessageBoxWatcher.h"
@@ -171,7 +172,7 @@ TEST_F(ErrorDisplayTest, MessageBoxDisablesTheThreadsWindowsAndEnablesExactlyTho
     applicationEnabledDuring = IsWindowEnabled(Application->Handle());
   });
   HWND activeBefore = GetActiveWindow();
-  EXPECT_EQ(Application->ShowMessageBox("text", "caption", MB_OK), IDOK);
+  EXPECT_EQ(ShowMessageBox("text", "caption", MB_OK), IDOK);
   EXPECT_FALSE(formEnabledDuring);
   EXPECT_FALSE(applicationEnabledDuring);
   EXPECT_TRUE(IsWindowEnabled(form->Handle()));

@@ -12,6 +12,8 @@
 #include "app/Application.h"
 #include "framework/StdCtrls.h"
 #include "runtime/ResourceStrings.h"
+#include "runtime/ScopeExit.h"
+#include "tests/support/MessageBoxWatcher.h"
 
 namespace {
 
@@ -125,6 +127,9 @@ TEST(Exceptions, FamilyIsKnownByTheNameOfAnAncestor) {
   EXPECT_TRUE(IsExceptionFamily(EReadError("x")));
   EXPECT_TRUE(EReadError("x").classInfo().InheritsFrom(EFilerError::kClassInfo));
   EXPECT_STREQ(EAbort("x").ClassName(), "EAbort");
+  // One catch clause of the standard library's kind takes them, with the message.
+  const std::exception& standard = EInOutError("ﾌｧｲﾙが見つかりません", 2);
+  EXPECT_STREQ(standard.what(), "ﾌｧｲﾙが見つかりません");
   // A class that only looks like one: not of the family.
   static const ClassInfo kStranger{"EStranger", nullptr};
   struct EStranger : Exception {
@@ -210,6 +215,19 @@ TEST_F(ControlTest, ParentForwardsNotificationsToTheChildTheyConcern) {
   // A command from a window no control owns reaches nobody.
   SendMessageA(form_->Handle(), WM_COMMAND, MAKEWPARAM(999, BN_CLICKED), 0);
   EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(ControlTest, WithoutAnApplicationAnEscapedErrorGoesToStandardErrorNotToABox) {
+  // As in a program of the framework alone, which has no application's handler.
+  SetWindowExceptionHandler(nullptr);
+  const auto applicationAgain =
+      ScopeExit([] { SetWindowExceptionHandler([](TPersistent* sender) { Application->HandleException(sender); }); });
+  button_->SetOnClick([](TPersistent*) { throw EInvalidOperation("不正な操作"); });
+  MessageBoxWatcher watcher;
+  testing::internal::CaptureStderr();
+  SendMessageA(button_->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "不正な操作\n");
+  EXPECT_TRUE(watcher.seen().empty());
 }
 
 TEST_F(ControlTest, FormClientSizeGivesTheWindowSize) {

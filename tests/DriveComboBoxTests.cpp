@@ -366,8 +366,7 @@ TEST_F(DriveComboBox, NetworkDriveShowsItsRemoteNameElseItsLabel) {
 }
 
 TEST_F(DriveComboBox, ErrorModeIsPutBackAfterAskingForALabel) {
-  // The mode is switched for the asking thread only (drives are also read on
-  // a worker thread), and comes back as it was.
+  // The mode is switched for the asking thread only, and comes back as it was.
   DWORD saved = 0;
   ASSERT_TRUE(SetThreadErrorMode(SEM_NOOPENFILEERRORBOX, &saved));
   const UINT processMode = GetErrorMode();

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "main/SettingsKey.h"
 #include "tests/support/QuorvelDriver.h"
 #include "tests/support/RegistryValues.h"
 #include "tests/support/TestFiles.h"
@@ -19,6 +20,8 @@ namespace {
 constexpr char kAboutCaption[] = "バージョン情報";
 constexpr char kOverwriteText[] = "変換先に同名ファイルが存在します。\n上書きしてもよろしいでしょうか。";
 constexpr char kOverwriteCaption[] = "確認";
+// The key above the program's own.
+const std::string kVendorKey = std::string(kSettingsKey).substr(0, std::string(kSettingsKey).rfind('\\'));
 
 // A Word 97 document in small: a font table with panose groups, LF and CR LF
 // line ends, Shift-JIS text (表 ends in a backslash byte).
@@ -52,7 +55,7 @@ protected:
   void TearDown() override {
     // What the program saved is not left for the next run (of the tests or of the program).
     struct ForgetSettings {
-      ~ForgetSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel"); }
+      ~ForgetSettings() { ForgetSavedSettings(); }
     } forget;
     if (process_.hProcess) {
       if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
@@ -68,7 +71,7 @@ protected:
   // `firstRun`: no saved settings; otherwise the settings stored by the test are
   // kept, and the caller deals with what their restoring shows.
   void Start(bool firstRun = true) {
-    if (firstRun) RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel");
+    if (firstRun) ForgetSavedSettings();
     const std::string program = ProgramFolder() + "\\Quorvel.exe";
     std::string commandLine = Quoted(program);
     STARTUPINFOA startup{};
@@ -281,7 +284,7 @@ TEST_F(EndToEnd, ConvertsUnderTheSourceNameAndRefusesTheSourceItself) {
 // The first run creates the program's key; closing stores the four values.
 TEST_F(EndToEnd, FirstRunCreatesTheKeyAndClosingStoresTheFourValues) {
   Start();
-  ASSERT_TRUE(RegistryKeyExists("Software\\Brenwick\\Quorvel"));
+  ASSERT_TRUE(RegistryKeyExists(kSettingsKey));
   EXPECT_EQ(StoredSetting("SourceFile"), "(no section)");
   SelectFile("manual.rtf");
   OpenFolder(destinationFolders_, "out");
@@ -300,7 +303,7 @@ TEST_F(EndToEnd, FirstRunCreatesTheKeyAndClosingStoresTheFourValues) {
 // Saved values come back at start; a saved source file that has gone is
 // reported, and the values after it are restored all the same.
 TEST_F(EndToEnd, ARemovedSourceFileIsReportedAndTheOtherValuesRestored) {
-  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel");
+  ForgetSavedSettings();
   StoreSetting("SourceFile", folder_ / "gone\\manual.rtf");
   StoreSetting("DestDir", folder_ / "out");
   StoreSetting("TextPlus", "_kept");
@@ -316,7 +319,7 @@ TEST_F(EndToEnd, ARemovedSourceFileIsReportedAndTheOtherValuesRestored) {
 // A saved destination folder that has gone is reported too; the suffix and
 // the option after it are still restored.
 TEST_F(EndToEnd, ARemovedDestinationFolderIsReportedAndTheOtherValuesRestored) {
-  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel");
+  ForgetSavedSettings();
   StoreSetting("SourceFile", "");
   StoreSetting("DestDir", folder_ / "gone");
   StoreSetting("TextPlus", "_kept");
@@ -337,16 +340,16 @@ TEST_F(EndToEnd, ARemovedDestinationFolderIsReportedAndTheOtherValuesRestored) {
 // opened nor created.
 TEST_F(EndToEnd, ExitEndsTheProgramWhenTheSettingsCannotBeStored) {
   struct RemoveBlocker {
-    ~RemoveBlocker() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick"); }
+    ~RemoveBlocker() { RegDeleteTreeA(HKEY_CURRENT_USER, kVendorKey.c_str()); }
   } removeBlocker;
-  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick");
+  RegDeleteTreeA(HKEY_CURRENT_USER, kVendorKey.c_str());
   HKEY blocker = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Brenwick", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kVendorKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
                             nullptr, &blocker, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(blocker);
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel", 0, nullptr, REG_OPTION_NON_VOLATILE,
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                             KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_CHILD_MUST_BE_VOLATILE)
       << "the program's key can still be created";
@@ -357,7 +360,8 @@ TEST_F(EndToEnd, ExitEndsTheProgramWhenTheSettingsCannotBeStored) {
   ASSERT_NE(box, nullptr) << "the lost settings went unreported";
   EXPECT_EQ(TextOf(box), "Quorvel for Word97");
   EXPECT_EQ(MessageText(box),
-            "ｷｰ Software\\Brenwick\\Quorvel の作成に失敗しました.\n設定を保存できませんでした。今回の設定は失われます。");
+            "ｷｰ " + std::string(kSettingsKey) +
+                " の作成に失敗しました.\n設定を保存できませんでした。今回の設定は失われます。");
   EXPECT_EQ(GetWindow(box, GW_OWNER), main_) << "the error should belong to the main window";
   ASSERT_NO_FATAL_FAILURE(Answer(box, IDOK));
   ASSERT_TRUE(Ended(kPatience)) << "the program did not end on Exit";

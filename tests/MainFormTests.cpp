@@ -26,13 +26,24 @@ class MainFormTest : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
     // A first run: no saved settings.
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel");
+    ForgetSavedSettings();
     InitializeApplication();
     Application->SetTitle("Quorvel for Word97");
     Application->CreateForm(Form1);
     Application->CreateForm(Form2);
   }
   void SetUp() override { Form1->Show(); }
+  // The tests share Form1: what one changed is put back here, also when an
+  // assertion ended it early, so that the next finds the window as it was.
+  void TearDown() override {
+    Form1->CheckBox1->SetChecked(false);
+    Form1->Edit1->SetText("");
+    Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
+    Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
+    ForgetSavedSettings();
+  }
+  // Removed after TearDown, once the lists have left them.
+  ScratchFolder source_{"main-src"}, destination_{"main-dst"};
 
   static void ExpectComboBounds(TWinControl* combo, int left, int top, int width) {
     RECT window{};
@@ -129,46 +140,56 @@ TEST_F(MainFormTest, TheOptionEnablesTheSuffixFieldAndKeepsItsText) {
 }
 
 TEST_F(MainFormTest, ConvertWithNothingSelectedDoesNothing) {
-  ScratchFolder destination("main-dst");
-  Form1->DirectoryListBox2->SetCurrentFolder(destination.path());
+  Form1->DirectoryListBox2->SetCurrentFolder(destination_.path());
   Form1->FileListBox1->SetItemIndex(-1);
   MessageBoxWatcher watcher;
   SendMessageA(Form1->BitBtn1->Handle(), BM_CLICK, 0, 0);
   EXPECT_TRUE(watcher.seen().empty());
-  EXPECT_TRUE(FolderEntries(destination.path()).empty());
-  Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
+  EXPECT_TRUE(FolderEntries(destination_.path()).empty());
 }
 
 TEST_F(MainFormTest, ConvertWritesTheSelectedFileIntoTheDestinationFolder) {
-  ScratchFolder source("main-src"), destination("main-dst");
-  WriteFileBytes(source / "doc.rtf", "{\\f0{\\*\\panose 1}A;}\n");
-  Form1->DirectoryListBox1->SetCurrentFolder(source.path());
-  Form1->DirectoryListBox2->SetCurrentFolder(destination.path());
-  Form1->FileListBox1->SetSelectedFileProperty(source / "doc.rtf");
+  WriteFileBytes(source_ / "doc.rtf", "{\\f0{\\*\\panose 1}A;}\n");
+  Form1->DirectoryListBox1->SetCurrentFolder(source_.path());
+  Form1->DirectoryListBox2->SetCurrentFolder(destination_.path());
+  Form1->FileListBox1->SetSelectedFileProperty(source_ / "doc.rtf");
   Form1->CheckBox1->SetChecked(true);
   Form1->Edit1->SetText(".hcw");
   SendMessageA(Form1->BitBtn1->Handle(), BM_CLICK, 0, 0);
-  EXPECT_EQ(ReadFileBytes(destination / "doc.rtf.hcw"), "{\\f0 A;}\r\n");
-  Form1->CheckBox1->SetChecked(false);
-  Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
-  Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
+  EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf.hcw"), "{\\f0 A;}\r\n");
+
+  // Again: the question is asked with every window of the program disabled,
+  // the application window too, so that its taskbar entry cannot close the
+  // program behind the question. Cancel keeps the file.
+  WriteFileBytes(destination_ / "doc.rtf.hcw", "old\r\n");
+  MessageBoxWatcher watcher(MessageBoxAnswer::kCancelButton);
+  bool applicationEnabledDuring = true, formEnabledDuring = true;
+  watcher.set_on_show([&](HWND) {
+    applicationEnabledDuring = IsWindowEnabled(Application->Handle());
+    formEnabledDuring = IsWindowEnabled(Form1->Handle());
+  });
+  SendMessageA(Form1->BitBtn1->Handle(), BM_CLICK, 0, 0);
+  ASSERT_EQ(watcher.seen().size(), 1u);
+  EXPECT_EQ(watcher.seen()[0].owner, Form1->Handle());
+  EXPECT_FALSE(applicationEnabledDuring);
+  EXPECT_FALSE(formEnabledDuring);
+  EXPECT_TRUE(IsWindowEnabled(Application->Handle()));
+  EXPECT_TRUE(IsWindowEnabled(Form1->Handle()));
+  EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf.hcw"), "old\r\n");
 }
 
 TEST_F(MainFormTest, ConvertOnANameTheCodePageCannotHoldGivesTheAdvice) {
   // é.rtf is listed as ?.rtf, never as e.rtf, the file beside it.
-  ScratchFolder source("main-src"), destination("main-dst");
-  MakeApproximateNames(source.path());
-  Form1->DirectoryListBox1->SetCurrentFolder(source.path());
-  Form1->DirectoryListBox2->SetCurrentFolder(destination.path());
+  MakeApproximateNames(source_.path());
+  Form1->DirectoryListBox1->SetCurrentFolder(source_.path());
+  Form1->DirectoryListBox2->SetCurrentFolder(destination_.path());
   Form1->FileListBox1->SelectName("?.rtf");
   MessageBoxWatcher watcher;
   SendMessageA(Form1->BitBtn1->Handle(), BM_CLICK, 0, 0);
   ASSERT_EQ(watcher.seen().size(), 1u);
   EXPECT_EQ(FirstTwoLines(watcher.seen()[0].text),
-            "このファイル名はコード ページ 932 では使えません。\n" + (source / "?.rtf"));
-  EXPECT_TRUE(FolderEntries(destination.path()).empty());
-  Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
-  Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
+            "このファイル名はコード ページ 932 では使えません。\n" + (source_ / "?.rtf"));
+  EXPECT_TRUE(FolderEntries(destination_.path()).empty());
 }
 
 TEST_F(MainFormTest, ChoosingAnotherDriveMovesTheSourceLists) {
@@ -220,10 +241,9 @@ TEST_F(MainFormTest, TheAboutBoxIsModalAndCanBeShownAgain) {
 namespace {
 
 TEST_F(MainFormTest, AFileCanBeConvertedWithTheKeyboard) {
-  ScratchFolder source("keys-src"), destination("keys-dst");
-  WriteFileBytes(source / "a.rtf", "{\\*\\panose 1}x\n");
-  Form1->DirectoryListBox1->SetCurrentFolder(source.path());
-  Form1->DirectoryListBox2->SetCurrentFolder(destination.path());
+  WriteFileBytes(source_ / "a.rtf", "{\\*\\panose 1}x\n");
+  Form1->DirectoryListBox1->SetCurrentFolder(source_.path());
+  Form1->DirectoryListBox2->SetCurrentFolder(destination_.path());
   auto press = [](WPARAM key) {
     PostMessageA(GetFocus(), WM_KEYDOWN, key, 0x00010001);
     PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0010001);
@@ -236,16 +256,14 @@ TEST_F(MainFormTest, AFileCanBeConvertedWithTheKeyboard) {
   ASSERT_TRUE(Form1->FileListBox1->Focused());
   press(VK_DOWN);  // the list's own keys select the first file
   // The drive letter's case is what the system reported after a drive change.
-  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source / "a.rtf")) << Form1->FileListBox1->SelectedFile();
+  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source_ / "a.rtf")) << Form1->FileListBox1->SelectedFile();
   // On to the Convert button (past the destination list and drive box), then Enter.
   press(VK_TAB);
   press(VK_TAB);
   press(VK_TAB);
   ASSERT_TRUE(Form1->BitBtn1->Focused());
   press(VK_RETURN);
-  EXPECT_EQ(ReadFileBytes(destination / "a.rtf"), " x\r\n");
-  Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
-  Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
+  EXPECT_EQ(ReadFileBytes(destination_ / "a.rtf"), " x\r\n");
 }
 
 }  // namespace
@@ -253,17 +271,16 @@ TEST_F(MainFormTest, AFileCanBeConvertedWithTheKeyboard) {
 namespace {
 
 TEST_F(MainFormTest, SettingsAreStoredOnCloseAndRestoredOnShow) {
-  ScratchFolder source("set-src"), destination("set-dst");
-  WriteFileBytes(source / "doc.rtf", "x\n");
-  MakeWideEntry(source.path(), L"\uD55C\uAD6D.rtf");
-  Form1->FileListBox1->SetSelectedFileProperty(source / "doc.rtf");
-  Form1->DirectoryListBox2->SetCurrentFolder(destination.path());
+  WriteFileBytes(source_ / "doc.rtf", "x\n");
+  MakeWideEntry(source_.path(), L"\uD55C\uAD6D.rtf");
+  Form1->FileListBox1->SetSelectedFileProperty(source_ / "doc.rtf");
+  Form1->DirectoryListBox2->SetCurrentFolder(destination_.path());
   Form1->Edit1->SetText("_hcw");
   Form1->CheckBox1->SetChecked(false);
   TCloseAction action = caHide;
   Form1->FormClose(Form1, action);
-  EXPECT_TRUE(SameText(StoredSetting("SourceFile"), source / "doc.rtf")) << StoredSetting("SourceFile");
-  EXPECT_TRUE(SameText(StoredSetting("DestDir"), destination.path()));
+  EXPECT_TRUE(SameText(StoredSetting("SourceFile"), source_ / "doc.rtf")) << StoredSetting("SourceFile");
+  EXPECT_TRUE(SameText(StoredSetting("DestDir"), destination_.path()));
   EXPECT_EQ(StoredSetting("TextPlus"), "_hcw");
   EXPECT_EQ(StoredSetting("IsTextPlus"), "0");
 
@@ -273,8 +290,8 @@ TEST_F(MainFormTest, SettingsAreStoredOnCloseAndRestoredOnShow) {
   Form1->Edit1->SetText("");
   StoreSetting("IsTextPlus", "1");
   Form1->FormShow(Form1);
-  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source / "doc.rtf"));
-  EXPECT_TRUE(SameText(Form1->DirectoryListBox2->CurrentFolder(), destination.path()));
+  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source_ / "doc.rtf"));
+  EXPECT_TRUE(SameText(Form1->DirectoryListBox2->CurrentFolder(), destination_.path()));
   EXPECT_EQ(Form1->Edit1->Text(), "_hcw");
   EXPECT_TRUE(Form1->CheckBox1->Checked());
   EXPECT_TRUE(Form1->Edit1->Enabled());  // the option's rule ran
@@ -283,19 +300,15 @@ TEST_F(MainFormTest, SettingsAreStoredOnCloseAndRestoredOnShow) {
   // folder is stored instead.
   Form1->FileListBox1->SelectName("??.rtf");
   Form1->FormClose(Form1, action);
-  EXPECT_TRUE(SameText(StoredSetting("SourceFile"), source.path())) << StoredSetting("SourceFile");
+  EXPECT_TRUE(SameText(StoredSetting("SourceFile"), source_.path())) << StoredSetting("SourceFile");
   Form1->FormShow(Form1);
   EXPECT_EQ(Form1->FileListBox1->Mask(), "*.rtf");
-  EXPECT_TRUE(SameText(Form1->FileListBox1->CurrentFolder(), source.path()));
-  Form1->CheckBox1->SetChecked(false);
-  Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
-  Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
+  EXPECT_TRUE(SameText(Form1->FileListBox1->CurrentFolder(), source_.path()));
 }
 
 TEST_F(MainFormTest, AStaleSavedPathIsShownAndTheOtherSettingsAreStillRestored) {
-  ScratchFolder gone("set-gone");
-  StoreSetting("SourceFile", gone / "removed\\doc.rtf");
-  StoreSetting("DestDir", gone / "removed too");
+  StoreSetting("SourceFile", source_ / "removed\\doc.rtf");
+  StoreSetting("DestDir", source_ / "removed too");
   StoreSetting("TextPlus", "_kept");
   StoreSetting("IsTextPlus", "1");
   Form1->Edit1->SetText("");
@@ -307,8 +320,6 @@ TEST_F(MainFormTest, AStaleSavedPathIsShownAndTheOtherSettingsAreStillRestored) 
   EXPECT_EQ(watcher.seen()[1].text.substr(watcher.seen()[1].text.size() - 1), ".");
   EXPECT_EQ(Form1->Edit1->Text(), "_kept");
   EXPECT_TRUE(Form1->CheckBox1->Checked());
-  Form1->CheckBox1->SetChecked(false);
-  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brenwick\\Quorvel");
 }
 
 }  // namespace
@@ -347,72 +358,66 @@ HGLOBAL PostDrop(const std::vector<std::string>& paths, POINT point) {
 constexpr POINT kOnTheLeft{300, 120}, kOnTheRight{460, 120};
 
 TEST_F(MainFormTest, AFileDroppedOnTheLeftIsSelectedAndAFolderOnTheRightIsTheDestination) {
-  ScratchFolder source("drop-src"), destination("drop-dst");
-  WriteFileBytes(source / "a.rtf", "x\n");
+  WriteFileBytes(source_ / "a.rtf", "x\n");
   const std::string destinationBefore = Form1->DirectoryListBox2->CurrentFolder();
   // What the shell looks for before it drops anything on a window.
   EXPECT_TRUE(GetWindowLongA(Form1->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
   MessageBoxWatcher watcher;
   // Of several items the first counts; the list follows into the file's folder.
-  const HGLOBAL block = PostDrop({source / "a.rtf", destination.path()}, kOnTheLeft);
-  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source / "a.rtf")) << Form1->FileListBox1->SelectedFile();
-  EXPECT_TRUE(SameText(Form1->DirectoryListBox1->CurrentFolder(), source.path()));
+  const HGLOBAL block = PostDrop({source_ / "a.rtf", destination_.path()}, kOnTheLeft);
+  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source_ / "a.rtf")) << Form1->FileListBox1->SelectedFile();
+  EXPECT_TRUE(SameText(Form1->DirectoryListBox1->CurrentFolder(), source_.path()));
   EXPECT_EQ(Form1->DirectoryListBox2->CurrentFolder(), destinationBefore);
   EXPECT_EQ(GlobalSize(block), 0u);  // released with DragFinish
 
-  PostDrop({destination.path(), source.path()}, kOnTheRight);
-  EXPECT_TRUE(SameText(Form1->DirectoryListBox2->CurrentFolder(), destination.path()));
-  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source / "a.rtf"));
+  PostDrop({destination_.path(), source_.path()}, kOnTheRight);
+  EXPECT_TRUE(SameText(Form1->DirectoryListBox2->CurrentFolder(), destination_.path()));
+  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source_ / "a.rtf"));
   // A folder on the left opens in the source browser, with nothing selected.
-  PostDrop({destination.path()}, kOnTheLeft);
-  EXPECT_TRUE(SameText(Form1->DirectoryListBox1->CurrentFolder(), destination.path()));
+  PostDrop({destination_.path()}, kOnTheLeft);
+  EXPECT_TRUE(SameText(Form1->DirectoryListBox1->CurrentFolder(), destination_.path()));
   EXPECT_EQ(Form1->FileListBox1->SelectedFile(), "");
   EXPECT_TRUE(watcher.seen().empty());
-
-  Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
-  Form1->DirectoryListBox2->SetCurrentFolder(ProgramFolder());
 }
 
 TEST_F(MainFormTest, ADropThatCannotBeFollowedIsShownAndChangesNothing) {
-  ScratchFolder source("drop-src");
-  WriteFileBytes(source / "a.rtf", "x\n");
-  WriteFileBytes(source / "notes.txt", "x\n");
+  WriteFileBytes(source_ / "a.rtf", "x\n");
+  WriteFileBytes(source_ / "notes.txt", "x\n");
   // Best fits of é.rtf and of the folder ¥ would be e.rtf and the folder itself.
-  MakeApproximateNames(source.path());
+  MakeApproximateNames(source_.path());
   // A document whose path passes what the ANSI file functions take.
-  std::string deep = "\\\\?\\" + source.path();
+  std::string deep = "\\\\?\\" + source_.path();
   for (int i = 0; i < 3; ++i) {
     MakeWideEntry(deep, std::wstring(100, L'x'), true);
     deep += "\\" + std::string(100, 'x');
   }
   MakeWideEntry(deep, L"deep.rtf");
   const std::string deepDocument = deep.substr(4) + "\\deep.rtf";
-  Form1->FileListBox1->SetSelectedFileProperty(source / "a.rtf");
+  Form1->FileListBox1->SetSelectedFileProperty(source_ / "a.rtf");
   const std::string destinationBefore = Form1->DirectoryListBox2->CurrentFolder();
   MessageBoxWatcher watcher;
-  PostDrop({source / "vanished.rtf"}, kOnTheLeft);
-  PostDrop({source / "a.rtf"}, kOnTheRight);
-  PostDrop({source / "notes.txt"}, kOnTheLeft);
-  PostDrop({ToWide(source.path()) + L"\\\u00E9.rtf"}, kOnTheLeft);
-  PostDrop({ToWide(source.path()) + L"\\\u00A5"}, kOnTheRight);
+  PostDrop({source_ / "vanished.rtf"}, kOnTheLeft);
+  PostDrop({source_ / "a.rtf"}, kOnTheRight);
+  PostDrop({source_ / "notes.txt"}, kOnTheLeft);
+  PostDrop({ToWide(source_.path()) + L"\\\u00E9.rtf"}, kOnTheLeft);
+  PostDrop({ToWide(source_.path()) + L"\\\u00A5"}, kOnTheRight);
   PostDrop({deepDocument}, kOnTheLeft);
   ASSERT_EQ(watcher.seen().size(), 6u);
   EXPECT_EQ(watcher.seen()[0].text, "ﾌｧｲﾙが見つかりません.");
   EXPECT_EQ(watcher.seen()[0].caption, "Quorvel for Word97");
-  EXPECT_EQ(watcher.seen()[1].text, "フォルダではありません - " + (source / "a.rtf") + ".");
+  EXPECT_EQ(watcher.seen()[1].text, "フォルダではありません - " + (source_ / "a.rtf") + ".");
   // Another file would have become the list's mask, for every folder after.
-  EXPECT_EQ(watcher.seen()[2].text, "RTF 文書ではありません - " + (source / "notes.txt") + ".");
+  EXPECT_EQ(watcher.seen()[2].text, "RTF 文書ではありません - " + (source_ / "notes.txt") + ".");
   EXPECT_EQ(FirstTwoLines(watcher.seen()[3].text),
-            "このファイル名はコード ページ 932 では使えません。\n" + (source / "?.rtf"));
+            "このファイル名はコード ページ 932 では使えません。\n" + (source_ / "?.rtf"));
   EXPECT_EQ(FirstTwoLines(watcher.seen()[4].text),
-            "このファイル名はコード ページ 932 では使えません。\n" + (source / "?"));
+            "このファイル名はコード ページ 932 では使えません。\n" + (source_ / "?"));
   EXPECT_EQ(watcher.seen()[5].text, "パスが長すぎます。\n" + deepDocument +
                                         "\nWindows のファイル操作で扱える長さを超えています。"
                                         "フォルダ名やファイル名を短くしてから、もう一度ドロップしてください.");
-  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source / "a.rtf"));
+  EXPECT_TRUE(SameText(Form1->FileListBox1->SelectedFile(), source_ / "a.rtf"));
   EXPECT_EQ(Form1->FileListBox1->Mask(), "*.rtf");
   EXPECT_EQ(Form1->DirectoryListBox2->CurrentFolder(), destinationBefore);
-  Form1->DirectoryListBox1->SetCurrentFolder(ProgramFolder());
 }
 
 std::string gDroppedPath;
@@ -426,11 +431,10 @@ void CALLBACK DropAndPressOk(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 TEST_F(MainFormTest, ADropWhileTheAboutBoxIsOpenIsIgnored) {
-  ScratchFolder source("drop-src");
-  WriteFileBytes(source / "a.rtf", "x\n");
+  WriteFileBytes(source_ / "a.rtf", "x\n");
   const std::string folderBefore = Form1->DirectoryListBox1->CurrentFolder();
   const std::string selectedBefore = Form1->FileListBox1->SelectedFile();
-  gDroppedPath = source / "a.rtf";
+  gDroppedPath = source_ / "a.rtf";
   MessageBoxWatcher watcher;
   SetTimer(nullptr, 0, 20, DropAndPressOk);
   SendMessageA(Form1->BitBtn3->Handle(), BM_CLICK, 0, 0);

@@ -11,6 +11,10 @@ std::string SavedSettingsSection() {
   return std::string(kSettingsKey) + "\\" + kSettingsSection;
 }
 
+void ForgetSavedSettings() {
+  RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+}
+
 bool RegistryKeyExists(const std::string& keyPath) {
   UniqueRegKey key;
   return RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;

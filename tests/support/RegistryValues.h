@@ -6,6 +6,8 @@
 
 // The program's saved-settings section, below HKEY_CURRENT_USER.
 std::string SavedSettingsSection();
+// Removes the program's key with everything below it, as before a first run.
+void ForgetSavedSettings();
 
 bool RegistryKeyExists(const std::string& keyPath);
 
