@@ -32,8 +32,12 @@ constexpr StockKind kStockKinds[] = {
     {"BBALL", strings::kAllButton, mrAll},           // bkAll
 };
 
-bool DefaultOf(TBitBtnKind kind) { return kind == bkOK || kind == bkYes; }
-bool CancelOf(TBitBtnKind kind) { return kind == bkCancel || kind == bkNo; }
+bool DefaultOf(TBitBtnKind kind) {
+  return kind == bkOK || kind == bkYes;
+}
+bool CancelOf(TBitBtnKind kind) {
+  return kind == bkCancel || kind == bkNo;
+}
 
 // Loaded the first time a kind is chosen, shared by every button of that kind,
 // destroyed with the process.
@@ -112,9 +116,8 @@ void TBitBtn::Repaint() {
 }
 
 TBitBtnKind TBitBtn::Kind() {
-  if (kind_ != bkCustom &&
-      (Default() != DefaultOf(kind_) || Cancel() != CancelOf(kind_) ||
-       ModalResult() != kStockKinds[kind_].modalResult || glyphAssigned_))
+  if (kind_ != bkCustom && (Default() != DefaultOf(kind_) || Cancel() != CancelOf(kind_) ||
+                            ModalResult() != kStockKinds[kind_].modalResult || glyphAssigned_))
     kind_ = bkCustom;  // for good
   return kind_;
 }

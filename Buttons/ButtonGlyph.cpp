@@ -149,7 +149,9 @@ Positions PlaceGlyphAndText(SIZE area, SIZE glyph, SIZE text, TButtonLayout layo
 
 }  // namespace
 
-TGlyphCache* GlyphCache() { return gGlyphCache; }
+TGlyphCache* GlyphCache() {
+  return gGlyphCache;
+}
 
 // ---- TButtonGlyph ----
 

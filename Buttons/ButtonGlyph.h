@@ -59,11 +59,11 @@ public:
   void DrawGlyphImage(TCanvas& canvas, int x, int y, TGlyphState state);
   void DrawCaption(TCanvas& canvas, const std::string& caption, const RECT& rect, TGlyphState state);
   // Margin -1 centres the glyph-and-caption block; spacing -1 spreads the free space.
-  TGlyphPlacement ComputeLayout(TCanvas& canvas, const RECT& content, const std::string& caption,
-                                TButtonLayout layout, int margin, int spacing);
+  TGlyphPlacement ComputeLayout(TCanvas& canvas, const RECT& content, const std::string& caption, TButtonLayout layout,
+                                int margin, int spacing);
   // Places and draws glyph and caption; returns the caption's rectangle.
-  RECT DrawContent(TCanvas& canvas, const RECT& content, const std::string& caption, TButtonLayout layout,
-                   int margin, int spacing, TGlyphState state);
+  RECT DrawContent(TCanvas& canvas, const RECT& content, const std::string& caption, TButtonLayout layout, int margin,
+                   int spacing, TGlyphState state);
   // Gives every built image's slot back, and the list to the cache.
   void ReleaseImages();
 

@@ -24,7 +24,7 @@ TComponent* CreateDirectoryListBox(TComponent* owner) {
 
 const PropertyInfo kDirectoryListBoxProperties[] = {
     ComponentProperty<&TDirectoryListBox::FileList, &TDirectoryListBox::SetFileList>("FileList",
-                                                                                    TFileListBox::kClassInfo),
+                                                                                     TFileListBox::kClassInfo),
     ComponentProperty<&TDirectoryListBox::DirLabel, &TDirectoryListBox::SetDirLabel>("DirLabel", TLabel::kClassInfo),
     EventProperty<&TDirectoryListBox::OnChangeName, &TDirectoryListBox::SetOnChange>("OnChange"),
 };
@@ -62,8 +62,8 @@ std::vector<std::string> ListSubfolders(const std::string& folder) {
 
 }  // namespace
 
-const ClassInfo TDirectoryListBox::kClassInfo{"TDirectoryListBox", &TCustomListBox::kClassInfo,
-                                              CreateDirectoryListBox, kDirectoryListBoxProperties};
+const ClassInfo TDirectoryListBox::kClassInfo{"TDirectoryListBox", &TCustomListBox::kClassInfo, CreateDirectoryListBox,
+                                              kDirectoryListBoxProperties};
 
 TDirectoryListBox::TDirectoryListBox(TComponent* owner) : TCustomListBox(owner) {
   SetWidth(145);

@@ -73,9 +73,9 @@ private:
   void FitItemHeight();
   void MoveToFolder(const std::string& folder);
 
-  TFileListBox* fileList_ = nullptr;              // not owned
-  TDriveComboBox* linkedDriveCombo_ = nullptr;    // not owned; set by the combo's DirList
-  TLabel* dirLabel_ = nullptr;                    // not owned
+  TFileListBox* fileList_ = nullptr;            // not owned
+  TDriveComboBox* linkedDriveCombo_ = nullptr;  // not owned; set by the combo's DirList
+  TLabel* dirLabel_ = nullptr;                  // not owned
   bool inFolderChange_ = false;
   bool preservesCase_ = true;
   bool caseSensitive_ = false;

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <optional>
 #include <string>
-#include <vector>
 #include <utility>
+#include <vector>
 
 #include "FileCtrl/DirectoryListBox.h"
 #include "FileCtrl/FileCtrlHelpers.h"
@@ -34,8 +34,7 @@ TComponent* CreateDriveComboBox(TComponent* owner) {
 }
 
 const PropertyInfo kDriveComboBoxProperties[] = {
-    ComponentProperty<&TDriveComboBox::DirList, &TDriveComboBox::SetDirList>("DirList",
-                                                                            TDirectoryListBox::kClassInfo),
+    ComponentProperty<&TDriveComboBox::DirList, &TDriveComboBox::SetDirList>("DirList", TDirectoryListBox::kClassInfo),
     EnumProperty<&TDriveComboBox::TextCase, &TDriveComboBox::SetTextCase>("TextCase", kTextCaseNames, tcLowerCase),
     EventProperty<&TDriveComboBox::OnChangeName, &TDriveComboBox::SetOnChange>("OnChange"),
 };

@@ -29,7 +29,7 @@ constexpr int kGlyphGap = 6;
 // Hourglass once a fill has put an item this far down the list.
 constexpr int kBusyCursorPlace = 100;
 
-const char* const kFileAttrNames[] = {"ftReadOnly", "ftHidden",  "ftSystem", "ftVolumeID",
+const char* const kFileAttrNames[] = {"ftReadOnly",  "ftHidden",  "ftSystem", "ftVolumeID",
                                       "ftDirectory", "ftArchive", "ftNormal"};
 
 TComponent* CreateFileListBox(TComponent* owner) {
@@ -153,8 +153,8 @@ void TFileListBox::FillItems() {
           if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
             lastPlace = AddItem("[" + name + "]", showGlyphs_ ? closedFolderImage_.get() : nullptr);
           } else {
-            TBitmap* image = IsExecutableExtension(LowerExtension(name)) ? executableImage_.get()
-                                                                         : unknownFileImage_.get();
+            TBitmap* image =
+                IsExecutableExtension(LowerExtension(name)) ? executableImage_.get() : unknownFileImage_.get();
             lastPlace = AddItem(name, image);
           }
           if (lastPlace == kBusyCursorPlace) SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));

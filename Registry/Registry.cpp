@@ -30,8 +30,8 @@ bool TRegistry::OpenPath(const std::string& path, bool mayCreate) {
   UniqueRegKey key;
   LONG result;
   if (mayCreate && !p.empty())
-    result = RegCreateKeyExA(base, p.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                             key.put(), nullptr);
+    result = RegCreateKeyExA(base, p.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.put(),
+                             nullptr);
   else
     result = RegOpenKeyExA(base, p.c_str(), 0, KEY_ALL_ACCESS, key.put());
   if (result != ERROR_SUCCESS) return false;

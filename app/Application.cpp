@@ -175,8 +175,7 @@ void TApplication::HandleMessage() {
 
 void TApplication::ProcessMessages() {
   MSG message;
-  while (ProcessMessage(message)) {
-  }
+  while (ProcessMessage(message)) {}
 }
 
 bool TApplication::ProcessMessage(MSG& message) {

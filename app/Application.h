@@ -117,7 +117,7 @@ private:
 
   HWND handle_ = nullptr;  // owned: the application window
   std::string title_;
-  TForm* mainForm_ = nullptr;        // not owned: one of the components
+  TForm* mainForm_ = nullptr;          // not owned: one of the components
   THintWindow* hintWindow_ = nullptr;  // not owned: one of the components
   TControl* mouseControl_ = nullptr;   // not owned: the control under the mouse
   bool terminated_ = false;

@@ -18,10 +18,10 @@
 
 namespace {
 
-const char* const kBorderStyleNames[] = {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow",
-                                         "bsSizeToolWin"};
+const char* const kBorderStyleNames[] = {"bsNone",   "bsSingle",     "bsSizeable",
+                                         "bsDialog", "bsToolWindow", "bsSizeToolWin"};
 const char* const kBorderIconNames[] = {"biSystemMenu", "biMinimize", "biMaximize", "biHelp"};
-const char* const kPositionNames[] = {"poDesigned",    "poDefault",       "poDefaultPosOnly", "poDefaultSizeOnly",
+const char* const kPositionNames[] = {"poDesigned",     "poDefault",       "poDefaultPosOnly", "poDefaultSizeOnly",
                                       "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"};
 const char* const kFormStyleNames[] = {"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"};
 
@@ -268,8 +268,7 @@ void TForm::Close() {
     return;
   }
   if (!CloseQuery()) return;
-  TCloseAction action = formStyle_ == fsMDIChild ? ((borderIcons_ & (1u << biMinimize)) ? caMinimize : caNone)
-                                                   : caHide;
+  TCloseAction action = formStyle_ == fsMDIChild ? ((borderIcons_ & (1u << biMinimize)) ? caMinimize : caNone) : caHide;
   DoClose(action);
   if (action == caNone) return;
   if (TFormHost* host = FormHost(); host && host->MainForm() == this) {
@@ -360,8 +359,7 @@ TModalResult TForm::ShowModal() {
 }
 
 bool TForm::DialogKey(const MSG& message) {
-  const bool shift = GetKeyState(VK_SHIFT) < 0, control = GetKeyState(VK_CONTROL) < 0,
-             alt = GetKeyState(VK_MENU) < 0;
+  const bool shift = GetKeyState(VK_SHIFT) < 0, control = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
   if (message.message == WM_KEYDOWN && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE)) {
     if (shift || control || alt) return false;
     std::vector<TButton*> buttons;

@@ -13,12 +13,16 @@ enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = unsigned;  // bit (1 << TBorderIcon)
 constexpr TBorderIcons kAllBorderIcons = (1u << biSystemMenu) | (1u << biMinimize) | (1u << biMaximize);
 enum TPosition {
-  poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
-  poMainFormCenter, poOwnerFormCenter
+  poDesigned,
+  poDefault,
+  poDefaultPosOnly,
+  poDefaultSizeOnly,
+  poScreenCenter,
+  poDesktopCenter,
+  poMainFormCenter,
+  poOwnerFormCenter
 };
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
-
-
 
 class TForm : public TWinControl {
 public:

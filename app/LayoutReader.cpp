@@ -36,7 +36,7 @@ std::string Format(const char* format, const std::string& a, const std::string& 
 // A component link whose component may come later in the stream, or in
 // another form ("Form2.Memo1") that is not read yet.
 struct PendingReference {
-  TComponent* owner;     // the component whose property it is (for removal)
+  TComponent* owner;      // the component whose property it is (for removal)
   TPersistent* instance;  // not owned: the object holding the property
   const PropertyInfo* property;
   std::string name;
@@ -114,7 +114,8 @@ private:
       TPersistent* target = &instance;
       size_t start = 0;
       for (size_t dot = path.find('.'); dot != std::string::npos; dot = path.find('.', start)) {
-        const PropertyInfo* property = FindProperty(target->classInfo(), std::string_view(path).substr(start, dot - start));
+        const PropertyInfo* property =
+            FindProperty(target->classInfo(), std::string_view(path).substr(start, dot - start));
         if (!property) Fail(kUnknownProperty);
         if (property->type != PropertyType::kObject || !property->object || !property->object(*target))
           Fail(kInvalidPropertyPath);

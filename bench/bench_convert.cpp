@@ -19,6 +19,7 @@
 // "peak" pagefile usage is the current private usage at the time of the call:
 // memory the conversion freed before returning does not show in it there.
 #include <windows.h>
+
 #include <psapi.h>
 
 #include <cstdio>
@@ -119,17 +120,16 @@ private:
 // The baseline: what the same file costs when nothing but moving its bytes
 // is done, opening and closing included as in the conversion. Returns the
 // number of bytes written, or -1 with the system error in *error.
-long long CopyInBlocks(const std::string& from, const std::string& to, std::vector<char>& buffer,
-                       DWORD* error) {
+long long CopyInBlocks(const std::string& from, const std::string& to, std::vector<char>& buffer, DWORD* error) {
   auto fail = [error](DWORD code) {
     *error = code;
     return -1LL;
   };
-  ScopedHandle input(CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedHandle input(
+      CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!input.valid()) return fail(GetLastError());
-  ScopedHandle output(CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedHandle output(
+      CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!output.valid()) return fail(GetLastError());
 
   long long total = 0;
@@ -178,8 +178,7 @@ int main(int argc, char** argv) {
   }
   unsigned long long bytes = 0;
   if (!SourceSize(source, &bytes)) {
-    std::fprintf(stderr, "bench_convert: cannot read the size of %s (error %lu)\n", source.c_str(),
-                 GetLastError());
+    std::fprintf(stderr, "bench_convert: cannot read the size of %s (error %lu)\n", source.c_str(), GetLastError());
     return 1;
   }
   std::printf("bytes %llu\nruns %d\nstart_peak_working_set_kb %llu\nstart_peak_pagefile_kb %llu\n", bytes, runs,
@@ -209,8 +208,8 @@ int main(int argc, char** argv) {
       groups = result.groupsRemoved;
       if (run == 0 || seconds < best) best = seconds;
     }
-    std::printf("convert %.1f\nconvert_seconds %.6f\ngroups_removed %llu\n", MegabytesPerSecond(bytes, best),
-                best, groups);
+    std::printf("convert %.1f\nconvert_seconds %.6f\ngroups_removed %llu\n", MegabytesPerSecond(bytes, best), best,
+                groups);
 
     // Peak figures only ever rise, so they are read before the copy runs:
     // the copy's 64 KiB buffer and its file handles would otherwise be counted
@@ -234,8 +233,8 @@ int main(int argc, char** argv) {
       const long long copied = CopyInBlocks(source, destination, buffer, &error);
       const double seconds = stopwatch.Seconds();
       if (copied < 0) {
-        std::fprintf(stderr, "bench_convert: copy run %d to %s failed (error %lu)\n", run + 1,
-                     destination.c_str(), error);
+        std::fprintf(stderr, "bench_convert: copy run %d to %s failed (error %lu)\n", run + 1, destination.c_str(),
+                     error);
         return 1;
       }
       if (static_cast<unsigned long long>(copied) != bytes) {

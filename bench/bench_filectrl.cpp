@@ -153,19 +153,18 @@ int main(int argc, char** argv) {
   int folderItems = 0, rawFolderItems = 0, plainFolderItems = 0;
   auto searchFiles = [](auto add) { SearchFiles(add); };
   auto searchFolders = [&](auto add) { SearchFolders(folder, add); };
-  const std::vector<double> ms = BestOfRounds(
-      runs, {[&] {
-               files->FillItems();
-               fileItems = files->ItemCount();
-             },
-             [&] { rawFileItems = RawFill(rawFiles, searchFiles); },
-             [&] { plainFileItems = PlainFill(plain, searchFiles); },
-             [&] {
-               folders->FillItems();
-               folderItems = folders->ItemCount();
-             },
-             [&] { rawFolderItems = RawFill(rawFolders, searchFolders); },
-             [&] { plainFolderItems = PlainFill(plain, searchFolders); }});
+  const std::vector<double> ms = BestOfRounds(runs, {[&] {
+                                                       files->FillItems();
+                                                       fileItems = files->ItemCount();
+                                                     },
+                                                     [&] { rawFileItems = RawFill(rawFiles, searchFiles); },
+                                                     [&] { plainFileItems = PlainFill(plain, searchFiles); },
+                                                     [&] {
+                                                       folders->FillItems();
+                                                       folderItems = folders->ItemCount();
+                                                     },
+                                                     [&] { rawFolderItems = RawFill(rawFolders, searchFolders); },
+                                                     [&] { plainFolderItems = PlainFill(plain, searchFolders); }});
 
   std::printf("file_styles %08lx %08lx\n", styleOf(files), exStyleOf(files));
   std::printf("folder_styles %08lx %08lx\n", styleOf(folders), exStyleOf(folders));

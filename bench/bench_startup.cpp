@@ -33,6 +33,7 @@
 // with the working set in KiB as a third field), then per program the median
 // time (NAME_median_ms) and the median working set (NAME_working_set_kb).
 #include <windows.h>
+
 #include <psapi.h>
 
 #include <algorithm>
@@ -114,8 +115,8 @@ public:
     RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
     if (!existed_) return;
     UniqueRegKey key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
-                        nullptr) == ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr) ==
+        ERROR_SUCCESS)
       WriteSnapshot(key.get(), snapshot_);
   }
   SettingsKeeper(const SettingsKeeper&) = delete;
@@ -224,8 +225,8 @@ bool MeasureStart(const std::string& program, const std::string& arguments, cons
     }
     window = search.found;
     DWORD_PTR ignored = 0;
-    if (window && Painted(window) &&
-        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kPatienceMs, &ignored) && Painted(window)) {
+    if (window && Painted(window) && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kPatienceMs, &ignored) &&
+        Painted(window)) {
       QueryPerformanceCounter(&ready);
       ok = true;
       break;

@@ -81,8 +81,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   int id = 100;
   for (const Child& child : kChildren) {
     if (bare) break;
-    HWND control = CreateWindowExA(0, child.windowClass, child.text, WS_CHILD | WS_VISIBLE | child.style,
-                                   child.left, child.top, child.width, child.height, window,
+    HWND control = CreateWindowExA(0, child.windowClass, child.text, WS_CHILD | WS_VISIBLE | child.style, child.left,
+                                   child.top, child.width, child.height, window,
                                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id++)), instance, nullptr);
     if (!control) return 1;
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

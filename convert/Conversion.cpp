@@ -409,8 +409,8 @@ std::wstring FolderAsHeld(std::wstring fullPath) {
   return fullPath;
 }
 
-std::string DestinationPathFor(std::string_view sourcePath, std::string_view destinationFolder,
-                               bool appendSuffix, std::string_view suffix) {
+std::string DestinationPathFor(std::string_view sourcePath, std::string_view destinationFolder, bool appendSuffix,
+                               std::string_view suffix) {
   std::string destination(destinationFolder);
   const size_t slash = LastBackslash(sourcePath);
   if (slash != std::string_view::npos) {
@@ -474,8 +474,7 @@ ConversionResult ConvertStandardStreams(ConversionDialogs& dialogs) {
   // One platform write per buffer of translated text instead of one per line
   // feed's 128-byte block.
   textfile::SetTextFileBuffer(output, nullptr, textfile::kFullyBuffered, kStreamBufferSize);
-  if (textfile::WriteTextLine(converted.data(), converted.size(), output) < 0 ||
-      textfile::FlushTextFile(output) != 0)
+  if (textfile::WriteTextLine(converted.data(), converted.size(), output) < 0 || textfile::FlushTextFile(output) != 0)
     return ended(Failure(FailureText(kDestinationWriteFailed, kStandardOutputName, LastFileError())));
   return {ConversionOutcome::kConverted, kStandardOutputName, {}, filter.groupsRemoved()};
 }

@@ -7,7 +7,7 @@
 #include <string_view>
 
 struct ConversionRequest {
-  std::string sourcePath{};      // full path of the source file; empty: nothing selected
+  std::string sourcePath{};         // full path of the source file; empty: nothing selected
   std::string destinationFolder{};  // as FolderAsHeld writes it: a drive root keeps its backslash (D:\)
   bool appendSuffix = false;
   std::string suffix{};  // appended after the extension; must fit a file name
@@ -45,8 +45,8 @@ std::wstring FolderAsHeld(std::wstring fullPath);
 // The destination folder, then "\" and the source's file name (the source path
 // from its last backslash on), then the suffix when it is to be appended. A
 // drive root gives a doubled backslash (D:\\A.RTF), except after "\\?\".
-std::string DestinationPathFor(std::string_view sourcePath, std::string_view destinationFolder,
-                               bool appendSuffix, std::string_view suffix);
+std::string DestinationPathFor(std::string_view sourcePath, std::string_view destinationFolder, bool appendSuffix,
+                               std::string_view suffix);
 
 // True when the suffix can end a file name: none of \ / : * ? " < > | (which
 // would name a place: another folder, an alternate data stream, a pattern), no

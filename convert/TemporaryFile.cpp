@@ -45,8 +45,8 @@ unsigned long TemporaryFile::CreateBeside(const std::string& destination) {
     std::snprintf(name, sizeof name, shortForm ? "~%0*X" : "qvl%0*X.tmp", static_cast<int>(digits),
                   static_cast<unsigned>(counter));
     const std::string path = prefix + name;
-    UniqueFile created(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile created(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (created) {
       path_ = path;
       return ERROR_SUCCESS;

@@ -115,14 +115,18 @@ TBitmap::~TBitmap() {
   canvas_.reset();
 }
 
-TCanvas& TBitmap::Canvas() { return *canvas_; }
+TCanvas& TBitmap::Canvas() {
+  return *canvas_;
+}
 
 HBITMAP TBitmap::Handle() {
   canvas_->FreeContext();
   return bitmap_.get();
 }
 
-HDC TBitmap::SelectedDC() const { return canvas_->Handle(); }
+HDC TBitmap::SelectedDC() const {
+  return canvas_->Handle();
+}
 
 void TBitmap::Changed() {
   if (OnChange) OnChange(*this);
@@ -208,8 +212,8 @@ void TBitmap::Assign(const TBitmap& source) {
 
 bool TBitmap::Monochrome() const {
   BITMAP description{};
-  return bitmap_ && GetObjectA(bitmap_.get(), sizeof description, &description) &&
-         description.bmPlanes == 1 && description.bmBitsPixel == 1;
+  return bitmap_ && GetObjectA(bitmap_.get(), sizeof description, &description) && description.bmPlanes == 1 &&
+         description.bmBitsPixel == 1;
 }
 
 TColor TBitmap::TransparentColor() {

@@ -23,8 +23,8 @@ HBRUSH TBrush::Handle() {
   if (!HandleAllocated()) {
     handle_.reset();
     // A hollow brush is the stock NULL_BRUSH; deleting a stock object does nothing, so owning it is harmless.
-    LOGBRUSH brush{style_ == bsClear ? static_cast<UINT>(BS_HOLLOW) : static_cast<UINT>(BS_SOLID),
-                   ColorToRGB(color_), 0};
+    LOGBRUSH brush{style_ == bsClear ? static_cast<UINT>(BS_HOLLOW) : static_cast<UINT>(BS_SOLID), ColorToRGB(color_),
+                   0};
     handle_.reset(CreateBrushIndirect(&brush));
     handleStale_ = false;
     if (!handle_) ThrowNotEnoughMemory();

@@ -13,8 +13,7 @@ const PropertyInfo kButtonProperties[] = {
 
 }  // namespace
 
-const ClassInfo TButton::kClassInfo{"TButton", &TWinControl::kClassInfo, CreateComponent<TButton>,
-                                    kButtonProperties};
+const ClassInfo TButton::kClassInfo{"TButton", &TWinControl::kClassInfo, CreateComponent<TButton>, kButtonProperties};
 
 TButton::TButton(TComponent* owner) : TWinControl(owner) {
   SetBounds(0, 0, 75, 25);
@@ -51,8 +50,7 @@ void TButton::FocusedControlChanged(TWinControl* focused) {
 }
 
 void TButton::ShowAsActive(bool active) {
-  if (HandleAllocated())
-    SendMessageA(Handle(), BM_SETSTYLE, active ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+  if (HandleAllocated()) SendMessageA(Handle(), BM_SETSTYLE, active ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 char TButton::Mnemonic() const {

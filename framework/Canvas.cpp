@@ -13,7 +13,9 @@ constexpr DWORD kRopDestOrPatternAndSource = 0x00EA02E9;
 }  // namespace
 
 TCanvas::TCanvas() = default;
-TCanvas::~TCanvas() { SetHandle(nullptr); }
+TCanvas::~TCanvas() {
+  SetHandle(nullptr);
+}
 
 HDC TCanvas::Handle() {
   if (!dc_) CreateHandle();
@@ -149,6 +151,6 @@ void TCanvas::BrushCopy(const RECT& destRect, TBitmap& source, const RECT& sourc
   }
 
   // 5. Into place, stretched when the rectangles differ in size.
-  StretchBlt(dc, destRect.left, destRect.top, destRect.right - destRect.left, destRect.bottom - destRect.top,
-             workDC, 0, 0, width, height, SRCCOPY);
+  StretchBlt(dc, destRect.left, destRect.top, destRect.right - destRect.left, destRect.bottom - destRect.top, workDC, 0,
+             0, width, height, SRCCOPY);
 }

@@ -63,9 +63,9 @@ private:
   void Insert(TComponent* component);
   void Remove(TComponent* component);
 
-  TComponent* owner_ = nullptr;               // not owned
-  std::vector<TComponent*> components_;       // owned, in order of joining
-  std::vector<TComponent*> freeNotifies_;     // not owned: partners to notify on removal
+  TComponent* owner_ = nullptr;            // not owned
+  std::vector<TComponent*> components_;    // owned, in order of joining
+  std::vector<TComponent*> freeNotifies_;  // not owned: partners to notify on removal
   std::string name_;
   int tag_ = 0;
   bool loading_ = false;

@@ -19,11 +19,9 @@ const PropertyInfo kComboBoxProperties[] = {
 
 }  // namespace
 
-const ClassInfo TCustomComboBox::kClassInfo{"TCustomComboBox", &TWinControl::kClassInfo, nullptr,
-                                            kComboBoxProperties};
+const ClassInfo TCustomComboBox::kClassInfo{"TCustomComboBox", &TWinControl::kClassInfo, nullptr, kComboBoxProperties};
 
-TCustomComboBox::TCustomComboBox(TComponent* owner)
-    : TWinControl(owner), canvas_(std::make_unique<TCanvas>()) {
+TCustomComboBox::TCustomComboBox(TComponent* owner) : TWinControl(owner), canvas_(std::make_unique<TCanvas>()) {
   SetBounds(0, 0, 145, 24);
   SetTabStop(true);
   color_ = clWindow;
@@ -39,10 +37,18 @@ void TCustomComboBox::CreateParams(WindowParams& params) {
   params.systemClass = true;
   params.style |= WS_VSCROLL | CBS_HASSTRINGS | CBS_AUTOHSCROLL;
   switch (style_) {
-    case csDropDown: params.style |= CBS_DROPDOWN; break;
-    case csSimple: params.style |= CBS_SIMPLE; break;
-    case csDropDownList: params.style |= CBS_DROPDOWNLIST; break;
-    case csOwnerDrawFixed: params.style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED; break;
+    case csDropDown:
+      params.style |= CBS_DROPDOWN;
+      break;
+    case csSimple:
+      params.style |= CBS_SIMPLE;
+      break;
+    case csDropDownList:
+      params.style |= CBS_DROPDOWNLIST;
+      break;
+    case csOwnerDrawFixed:
+      params.style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED;
+      break;
   }
   params.height = height_ + kDroppedListHeight;
 }

@@ -82,8 +82,8 @@ bool TCustomListBox::Selected(int index) {
 }
 
 int TCustomListBox::FindExact(const std::string& text, int start) {
-  const LRESULT index = SendMessageA(Handle(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(start),
-                                     reinterpret_cast<LPARAM>(text.c_str()));
+  const LRESULT index =
+      SendMessageA(Handle(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(start), reinterpret_cast<LPARAM>(text.c_str()));
   return index == LB_ERR ? -1 : static_cast<int>(index);
 }
 

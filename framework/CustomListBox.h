@@ -57,7 +57,9 @@ public:
 
   TCanvas& Canvas() { return *canvas_; }
 
-  void SetOnDblClick(TNotifyEvent handler, std::string name = {}) { onDblClick_ = {std::move(name), std::move(handler)}; }
+  void SetOnDblClick(TNotifyEvent handler, std::string name = {}) {
+    onDblClick_ = {std::move(name), std::move(handler)};
+  }
   std::string OnDblClickName() const { return onDblClick_.name; }
   void SetOnKeyPress(TKeyPressEvent handler, std::string name = {}) {
     onKeyPress_ = {std::move(name), std::move(handler)};

@@ -60,9 +60,13 @@ void TFont::SetHeight(int height) {
   Changed(true);
 }
 
-int TFont::Size() const { return -MulDiv(height_, 72, pixelsPerInch_); }
+int TFont::Size() const {
+  return -MulDiv(height_, 72, pixelsPerInch_);
+}
 
-void TFont::SetSize(int points) { SetHeight(-MulDiv(points, pixelsPerInch_, 72)); }
+void TFont::SetSize(int points) {
+  SetHeight(-MulDiv(points, pixelsPerInch_, 72));
+}
 
 void TFont::SetCharset(BYTE charset) {
   if (charset == charset_) return;
@@ -106,7 +110,9 @@ HFONT TFont::Handle() {
     font.lfOutPrecision = OUT_DEFAULT_PRECIS;
     font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     font.lfQuality = DEFAULT_QUALITY;
-    font.lfPitchAndFamily = (pitch_ == fpFixed ? FIXED_PITCH : pitch_ == fpVariable ? VARIABLE_PITCH : DEFAULT_PITCH) |
+    font.lfPitchAndFamily = (pitch_ == fpFixed      ? FIXED_PITCH
+                             : pitch_ == fpVariable ? VARIABLE_PITCH
+                                                    : DEFAULT_PITCH) |
                             FF_DONTCARE;
     CopyFaceName(name_, font.lfFaceName);
     handle_.reset(CreateFontIndirectA(&font));

@@ -7,7 +7,8 @@
 #include "runtime/ResourceStrings.h"
 
 TImageList::TImageList(int width, int height, int initialCapacity, int growBy)
-    : width_(width), height_(height),
+    : width_(width),
+      height_(height),
       list_(ImageList_Create(width, height, ILC_MASK | ILC_COLORDDB, initialCapacity, growBy)) {
   if (!list_) throw EInvalidOperation(LoadResString(strings::kInvalidImageList));
 }

@@ -28,6 +28,6 @@ constexpr UINT CN_SYSKEYDOWN = kReflectedBase + WM_SYSKEYDOWN;
 constexpr UINT CN_CHAR = kReflectedBase + WM_CHAR;
 
 // The framework's own messages.
-constexpr UINT CM_RELEASE = WM_APP + 0x100;  // a form destroys itself
+constexpr UINT CM_RELEASE = WM_APP + 0x100;     // a form destroys itself
 constexpr UINT CM_MOUSEENTER = WM_APP + 0x101;  // the mouse moved onto a control
 constexpr UINT CM_MOUSELEAVE = WM_APP + 0x102;  // the mouse left it

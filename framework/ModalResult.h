@@ -2,5 +2,5 @@
 #pragma once
 
 using TModalResult = int;
-constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
-                       mrNo = 7, mrAll = 8;
+constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7,
+                       mrAll = 8;

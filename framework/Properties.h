@@ -17,7 +17,7 @@ class TComponent;
 struct PublishedMethod;
 
 enum class PropertyType {
-  kInteger,    // whole numbers, also colours and characters
+  kInteger,  // whole numbers, also colours and characters
   kBoolean,
   kText,
   kEnumeration,  // one of the names in `names`
@@ -61,14 +61,14 @@ struct PropertyInfo {
   void (*writeNumber)(TPersistent&, int64_t) = nullptr;
   std::string (*readText)(const TPersistent&) = nullptr;  // text, event (handler name)
   void (*writeText)(TPersistent&, const std::string&) = nullptr;
-  TPersistent* (*object)(TPersistent&) = nullptr;          // object
+  TPersistent* (*object)(TPersistent&) = nullptr;              // object
   TComponent* (*readComponent)(const TPersistent&) = nullptr;  // component link
   void (*writeComponent)(TPersistent&, TComponent*) = nullptr;
   // Events: binds a form's method to the instance; false when the method's
   // type does not fit the event.
   bool (*bindEvent)(TPersistent& instance, const PublishedMethod& method, TPersistent& form) = nullptr;
-  const char* integerType = nullptr;  // integers: the table of named constants they accept
-  int64_t defaultNumber = 0;  // stored layouts leave out a value equal to it
+  const char* integerType = nullptr;        // integers: the table of named constants they accept
+  int64_t defaultNumber = 0;                // stored layouts leave out a value equal to it
   std::span<const char* const> names = {};  // enumeration and set
   const ClassInfo* objectClass = nullptr;   // object and component: the expected class
 };
@@ -83,14 +83,34 @@ const PublishedField* FindField(const ClassInfo& info, std::string_view name);
 // ---- Table builders: each turns a pair of member functions into a row. ----
 
 namespace property_detail {
-template <class T> struct MemberClass;
-template <class C, class R> struct MemberClass<R (C::*)() const> { using type = C; using value = R; };
-template <class C, class R> struct MemberClass<R (C::*)()> { using type = C; using value = R; };
-template <class C, class R, class... A> struct MemberClass<R (C::*)(A...)> { using type = C; using value = R; };
-template <auto Getter> using ClassOf = typename MemberClass<decltype(Getter)>::type;
-template <class T> struct FieldClass;
-template <class C, class V> struct FieldClass<V C::*> { using type = C; using value = V; };
-template <auto Getter> using ValueOf = std::remove_cvref_t<typename MemberClass<decltype(Getter)>::value>;
+template <class T>
+struct MemberClass;
+template <class C, class R>
+struct MemberClass<R (C::*)() const> {
+  using type = C;
+  using value = R;
+};
+template <class C, class R>
+struct MemberClass<R (C::*)()> {
+  using type = C;
+  using value = R;
+};
+template <class C, class R, class... A>
+struct MemberClass<R (C::*)(A...)> {
+  using type = C;
+  using value = R;
+};
+template <auto Getter>
+using ClassOf = typename MemberClass<decltype(Getter)>::type;
+template <class T>
+struct FieldClass;
+template <class C, class V>
+struct FieldClass<V C::*> {
+  using type = C;
+  using value = V;
+};
+template <auto Getter>
+using ValueOf = std::remove_cvref_t<typename MemberClass<decltype(Getter)>::value>;
 }  // namespace property_detail
 
 template <auto Getter, auto Setter>
@@ -152,21 +172,30 @@ constexpr PropertyInfo CharsetProperty(const char* name, int64_t defaultValue) {
 }
 
 namespace property_detail {
-template <class Handler> struct MethodBinder;
-template <> struct MethodBinder<TNotifyEvent> {
+template <class Handler>
+struct MethodBinder;
+template <>
+struct MethodBinder<TNotifyEvent> {
   static constexpr auto kField = &PublishedMethod::notify;
 };
-template <> struct MethodBinder<TCloseEvent> {
+template <>
+struct MethodBinder<TCloseEvent> {
   static constexpr auto kField = &PublishedMethod::close;
 };
-template <> struct MethodBinder<TCloseQueryEvent> {
+template <>
+struct MethodBinder<TCloseQueryEvent> {
   static constexpr auto kField = &PublishedMethod::closeQuery;
 };
-template <> struct MethodBinder<TKeyPressEvent> {
+template <>
+struct MethodBinder<TKeyPressEvent> {
   static constexpr auto kField = &PublishedMethod::keyPress;
 };
-template <class T> struct SetterHandler;
-template <class C, class H> struct SetterHandler<void (C::*)(H, std::string)> { using type = H; };
+template <class T>
+struct SetterHandler;
+template <class C, class H>
+struct SetterHandler<void (C::*)(H, std::string)> {
+  using type = H;
+};
 }  // namespace property_detail
 
 // An event: NameGetter reads the handler's method name, Setter takes the
@@ -235,9 +264,7 @@ template <auto Getter, auto Setter>
 constexpr PropertyInfo ComponentProperty(const char* name, const ClassInfo& linkedClass) {
   using C = property_detail::ClassOf<Getter>;
   PropertyInfo info{name, PropertyType::kComponent};
-  info.readComponent = [](const TPersistent& o) -> TComponent* {
-    return (static_cast<const C&>(o).*Getter)();
-  };
+  info.readComponent = [](const TPersistent& o) -> TComponent* { return (static_cast<const C&>(o).*Getter)(); };
   info.writeComponent = [](TPersistent& o, TComponent* linked) {
     using Linked = std::remove_pointer_t<property_detail::ValueOf<Getter>>;
     (static_cast<C&>(o).*Setter)(static_cast<Linked*>(linked));

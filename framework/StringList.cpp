@@ -19,8 +19,9 @@ int TStringList::Compare(const std::string& a, const std::string& b) const {
 }
 
 int TStringList::SortedPlace(const std::string& text, bool& found) const {
-  const auto after = std::upper_bound(items_.begin(), items_.end(), text,
-                                      [this](const std::string& t, const Item& item) { return Compare(t, item.text) < 0; });
+  const auto after =
+      std::upper_bound(items_.begin(), items_.end(), text,
+                       [this](const std::string& t, const Item& item) { return Compare(t, item.text) < 0; });
   found = after != items_.begin() && Compare((after - 1)->text, text) == 0;
   return static_cast<int>(after - items_.begin());
 }
@@ -122,9 +123,10 @@ void TStringList::SetObjects(int index, void* object) {
 int TStringList::IndexOf(const std::string& text) const {
   for (size_t i = 0; i < items_.size(); ++i) {
     const std::string& item = items_[i].text;
-    if (caseSensitive_ ? item == text
-                       : CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, item.data(), static_cast<int>(item.size()),
-                                        text.data(), static_cast<int>(text.size())) == CSTR_EQUAL)
+    if (caseSensitive_
+            ? item == text
+            : CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, item.data(), static_cast<int>(item.size()),
+                             text.data(), static_cast<int>(text.size())) == CSTR_EQUAL)
       return static_cast<int>(i);
   }
   return -1;

@@ -82,16 +82,15 @@ void TWinControl::CreateWnd() {
     windowClass.lpszClassName = params.windowClass.c_str();
     RegisterReceiverClass(windowClass);
   }
-  const HMENU id = (params.style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(gNextControlId++))
-                                             : nullptr;
+  const HMENU id =
+      (params.style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(gNextControlId++)) : nullptr;
   HWND window;
   {
     const ScopedAssign creating(gCreatingControl, this);
     // Our own classes link the window at WM_NCCREATE; system controls only
     // once they exist.
-    window = CreateWindowExA(params.exStyle, params.windowClass.c_str(), params.caption.c_str(), params.style,
-                             params.x, params.y, params.width, params.height, params.parent, id,
-                             GetModuleHandleA(nullptr),
+    window = CreateWindowExA(params.exStyle, params.windowClass.c_str(), params.caption.c_str(), params.style, params.x,
+                             params.y, params.width, params.height, params.parent, id, GetModuleHandleA(nullptr),
                              params.systemClass ? nullptr : static_cast<TWindowReceiver*>(this));
   }
   if (!window) throw EOutOfResources(LoadResString(strings::kWindowCreateFailed));
@@ -234,10 +233,17 @@ void TWinControl::WndProc(TMessage& message) {
 bool TWinControl::PreProcessKey(const MSG& message) {
   UINT reflected = 0;
   switch (message.message) {
-    case WM_KEYDOWN: reflected = CN_KEYDOWN; break;
-    case WM_SYSKEYDOWN: reflected = CN_SYSKEYDOWN; break;
-    case WM_CHAR: reflected = CN_CHAR; break;
-    default: return false;
+    case WM_KEYDOWN:
+      reflected = CN_KEYDOWN;
+      break;
+    case WM_SYSKEYDOWN:
+      reflected = CN_SYSKEYDOWN;
+      break;
+    case WM_CHAR:
+      reflected = CN_CHAR;
+      break;
+    default:
+      return false;
   }
   TMessage notice{reflected, message.wParam, message.lParam};
   WndProc(notice);
@@ -373,8 +379,7 @@ void TWinControl::Update() {
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
   TControl::SetBounds(left, top, width, height);
-  if (handle_)
-    SetWindowPos(handle_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (handle_) SetWindowPos(handle_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int TWinControl::ClientWidth() const {

@@ -14,8 +14,8 @@
 
 // What CreateWindowExA is called with.
 struct WindowParams {
-  std::string windowClass;  // a system class (LISTBOX, BUTTON, ...) or ours
-  bool systemClass = false; // subclassed after creation instead of registered by us
+  std::string windowClass;   // a system class (LISTBOX, BUTTON, ...) or ours
+  bool systemClass = false;  // subclassed after creation instead of registered by us
   DWORD style = 0;
   DWORD exStyle = 0;
   int x = 0, y = 0, width = 0, height = 0;
@@ -114,9 +114,9 @@ protected:
 private:
   bool ReflectToChild(TMessage& message);
 
-  HWND handle_ = nullptr;            // owned: destroyed with the control
+  HWND handle_ = nullptr;              // owned: destroyed with the control
   WNDPROC systemProcedure_ = nullptr;  // a system control's own procedure, called by DefaultHandler
-  std::vector<TControl*> controls_;  // not owned: children, in order of joining
+  std::vector<TControl*> controls_;    // not owned: children, in order of joining
   std::vector<TWinControl*> tabList_;  // not owned: windowed children in tab order
   bool tabStop_ = false;
   std::unique_ptr<TBrush> brush_;

@@ -30,8 +30,7 @@ void DefaultExceptionHandler(TPersistent*) {
     throw;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 ExceptionHandler gExceptionHandler = DefaultExceptionHandler;
@@ -128,6 +127,5 @@ void HandleWindowException(TPersistent* sender) {
   // window procedure.
   try {
     gExceptionHandler(sender);
-  } catch (...) {
-  }
+  } catch (...) {}
 }

@@ -86,12 +86,9 @@ void ShowSettingsLost(const Exception& error, HWND owner) {
 }
 
 const PublishedMethod kForm1Methods[] = {
-    NotifyMethod<&TForm1::FormShow>("FormShow"),
-    CloseMethod<&TForm1::FormClose>("FormClose"),
-    NotifyMethod<&TForm1::BitBtn1Click>("BitBtn1Click"),
-    NotifyMethod<&TForm1::CheckBox1Click>("CheckBox1Click"),
-    NotifyMethod<&TForm1::BitBtn2Click>("BitBtn2Click"),
-    NotifyMethod<&TForm1::BitBtn3Click>("BitBtn3Click"),
+    NotifyMethod<&TForm1::FormShow>("FormShow"),         CloseMethod<&TForm1::FormClose>("FormClose"),
+    NotifyMethod<&TForm1::BitBtn1Click>("BitBtn1Click"), NotifyMethod<&TForm1::CheckBox1Click>("CheckBox1Click"),
+    NotifyMethod<&TForm1::BitBtn2Click>("BitBtn2Click"), NotifyMethod<&TForm1::BitBtn3Click>("BitBtn3Click"),
 };
 
 const PublishedField kForm1Fields[] = {

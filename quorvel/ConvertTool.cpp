@@ -272,7 +272,7 @@ private:
   const RunOptions& options_;
   ToolDialogs& dialogs_;
   int failures_ = 0;
-  bool reportLost_ = false;  // a line of the report could not be written
+  bool reportLost_ = false;         // a line of the report could not be written
   std::string stoppedDestination_;  // the conversion that an interrupt cut short
   std::set<FileIdentity> sourcesSeen_;
   // Destinations written or found up to date in this run, with their sources.
@@ -282,8 +282,7 @@ private:
 // Ends a run that Ctrl-C stopped, with what it left undone.
 int Interrupted(const std::string& stoppedDestination) {
   std::string message = "quorvel-convert: 中断しました。";
-  if (!stoppedDestination.empty())
-    message += "変換中だった " + stoppedDestination + " は作成も変更もしていません。";
+  if (!stoppedDestination.empty()) message += "変換中だった " + stoppedDestination + " は作成も変更もしていません。";
   std::fprintf(stderr, "%s\n", message.c_str());
   SetEvent(gStoppedEvent);
   return kInterruptedStatus;

@@ -39,8 +39,7 @@ bool ToExactAnsi(std::wstring_view wide, std::string* ansi) {
       WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr, 0, "?", nullptr);
   ansi->resize(static_cast<size_t>(length));
   BOOL usedDefault = FALSE;
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, ansi->data(), length, "?",
-                      &usedDefault);
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, ansi->data(), length, "?", &usedDefault);
   // The way back decides: a code page may map a character one way only.
   return !usedDefault && length > 0 && ToWide(*ansi) == wide;
 }

@@ -32,12 +32,12 @@ inline bool IsExceptionFamily(const Exception& error) {
 }
 
 // Declares an exception class deriving from Parent with its class description.
-#define QUORVEL_EXCEPTION_CLASS(Name, Parent)                                 \
-  class Name : public Parent {                                                \
-  public:                                                                     \
-    static const ClassInfo kClassInfo;                                        \
-    using Parent::Parent;                                                     \
-    const ClassInfo& classInfo() const override { return kClassInfo; }       \
+#define QUORVEL_EXCEPTION_CLASS(Name, Parent)                          \
+  class Name : public Parent {                                         \
+  public:                                                              \
+    static const ClassInfo kClassInfo;                                 \
+    using Parent::Parent;                                              \
+    const ClassInfo& classInfo() const override { return kClassInfo; } \
   }
 
 // Silent: handling it shows nothing.

@@ -141,7 +141,9 @@ private:
 };
 
 // GetDC: the DC of a window's client area, or of the screen for nullptr.
-[[nodiscard]] inline WindowDC AcquireDC(HWND window) { return WindowDC(window, GetDC(window)); }
+[[nodiscard]] inline WindowDC AcquireDC(HWND window) {
+  return WindowDC(window, GetDC(window));
+}
 
 // Puts the object that was in a DC before SelectObject back when it goes, so
 // that a DC handed to us (owner-draw, painting) is returned as we found it.
@@ -173,7 +175,7 @@ public:
   }
 
 private:
-  HDC dc_ = nullptr;          // not owned
+  HDC dc_ = nullptr;            // not owned
   HGDIOBJ previous_ = nullptr;  // not owned: it belongs to whoever selected it
 };
 

@@ -7,9 +7,13 @@
 
 namespace {
 
-[[noreturn]] void ThrowInvalidImage() { throw EInvalidGraphic(kInvalidBitmapImage); }
+[[noreturn]] void ThrowInvalidImage() {
+  throw EInvalidGraphic(kInvalidBitmapImage);
+}
 
-uint16_t ReadU16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | (at[1] << 8)); }
+uint16_t ReadU16(const uint8_t* at) {
+  return static_cast<uint16_t>(at[0] | (at[1] << 8));
+}
 uint32_t ReadU32(const uint8_t* at) {
   return static_cast<uint32_t>(at[0]) | (static_cast<uint32_t>(at[1]) << 8) | (static_cast<uint32_t>(at[2]) << 16) |
          (static_cast<uint32_t>(at[3]) << 24);

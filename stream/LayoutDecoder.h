@@ -49,13 +49,13 @@ public:
   size_t Position() const { return position_; }
 
   // Typed values: each takes the type byte and its payload.
-  int32_t ReadInteger();           // 8-, 16- or 32-bit
-  double ReadFloat();              // extended, or an integer
-  std::string ReadString();        // string or long string
-  std::string ReadIdentifier();    // identifier; false, true and nil as those words
+  int32_t ReadInteger();         // 8-, 16- or 32-bit
+  double ReadFloat();            // extended, or an integer
+  std::string ReadString();      // string or long string
+  std::string ReadIdentifier();  // identifier; false, true and nil as those words
   std::vector<std::string> ReadSet();
   std::vector<uint8_t> ReadBinary();
-  void ReadListStart();            // a list's type byte
+  void ReadListStart();  // a list's type byte
 
   // Passes over one value of any kind.
   void SkipValue();

@@ -397,8 +397,7 @@ ShellRun RunShell(const std::function<void(HWND application, HWND mainForm)>& en
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   ShellRun run;
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
     ADD_FAILURE() << "cannot start shell-test-app";
     return run;
   }

@@ -226,7 +226,7 @@ TEST(Bitmap, ScreenBitmapIsSavedWithTwentyFourBitsPerPixel) {
   bitmap.Canvas().SetPixels(2, 1, clBlue);
   const std::string saved = bitmap.SaveToBmpBytes();
   EXPECT_EQ(saved, MakeBmp(3, 2, 24, {}, [](int x, int y) {
-              return static_cast<uint32_t>(x == 0 && y == 0 ? RGB(255, 0, 0)
+              return static_cast<uint32_t>(x == 0 && y == 0   ? RGB(255, 0, 0)
                                            : x == 2 && y == 1 ? RGB(0, 0, 255)
                                                               : RGB(255, 255, 255));
             }));

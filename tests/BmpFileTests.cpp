@@ -59,8 +59,8 @@ TEST(BmpReader, InvalidBmpRaisesEInvalidGraphicWithoutReadingPastTheData) {
   // Cut short anywhere: in the file header, the info header, the colour table, the rows.
   for (const std::string& whole : {good, TrueColourBmp()})
     for (size_t length = 0; length < whole.size(); ++length)
-      ExpectInvalidBmp(whole.substr(0, length), "cut at " + std::to_string(length) + " of " +
-                                                    std::to_string(whole.size()));
+      ExpectInvalidBmp(whole.substr(0, length),
+                       "cut at " + std::to_string(length) + " of " + std::to_string(whole.size()));
 
   const struct {
     size_t at;
@@ -100,7 +100,8 @@ TEST(BmpReader, InvalidBmpRaisesEInvalidGraphicWithoutReadingPastTheData) {
   PutU32(wrong, 18, 65536);
   PutU32(wrong, 22, 65536);
   PutU16(wrong, 28, 32);
-  ExpectInvalidBmp(wrong, "65536 x 65536");}
+  ExpectInvalidBmp(wrong, "65536 x 65536");
+}
 
 TEST(BmpWriter, WhatIsReadIsWrittenBackAsTheSameFileBottomUp) {
   const auto thirds = [](int x, int y) { return static_cast<uint32_t>((x + y) % 3); };

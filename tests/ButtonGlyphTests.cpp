@@ -45,7 +45,9 @@ void LoadArt(TBitmap& bitmap, const Art& art, int bitCount, const std::string& m
 
 // A strip made in code, or loaded from a layout's 16-colour bitmap.
 enum StripKind { kScreenStrip, kFourBitStrip };
-const char* StripKindName(StripKind kind) { return kind == kScreenStrip ? "screen strip" : "4-bit strip"; }
+const char* StripKindName(StripKind kind) {
+  return kind == kScreenStrip ? "screen strip" : "4-bit strip";
+}
 
 void SetStrip(TButtonGlyph& glyph, const Art& art, StripKind kind, TNumGlyphs images) {
   if (kind == kScreenStrip) {
@@ -71,7 +73,6 @@ const Art kTwoImageStrip = {
     "OOYOOKBO",
     "OOOOOOOO",
 };
-
 
 // ---- The glyph cache ----
 
@@ -362,7 +363,7 @@ TEST_F(ButtonGlyph, ChangedStripTakesItsTransparentColourMarkedPaletteRelativeAn
   EXPECT_EQ(glyph.ImageSlot(gsNormal), -1);
   EXPECT_EQ(glyph.ImageSlot(gsDisabled), -1);
   EXPECT_EQ(glyph.GlyphList(), nullptr);
-  EXPECT_EQ(glyph.ImageCount(), 2);  // a change of the strip keeps the count
+  EXPECT_EQ(glyph.ImageCount(), 2);                        // a change of the strip keeps the count
   EXPECT_EQ(DrawnGlyph(glyph, gsNormal).at(1), ".FFKO.");  // purple is see-through now, olive is not
 
   // Another picture given to the strip itself.

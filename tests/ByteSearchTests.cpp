@@ -15,7 +15,7 @@ constexpr char kFillers[] = {'a', '\0', '\x80', '\xFF', '\x8A', '\x0B', '\x09'};
 TEST(ByteSearch, FindByteFindsTheFirstAtEveryLengthAndPlace) {
   for (char filler : kFillers)
     for (size_t length = 0; length <= 80; ++length)
-      for (size_t at = 0; at <= length; ++at) {  // at == length: none there
+      for (size_t at = 0; at <= length; ++at) {   // at == length: none there
         std::vector<char> bytes(length, filler);  // exactly sized, for the sanitizers
         for (size_t later = at; later < length; later += 5) bytes[later] = '\n';
         const char* found = FindByte(bytes.data(), length, '\n');

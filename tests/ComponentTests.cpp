@@ -27,7 +27,8 @@ public:
 protected:
   void Notification(TComponent* component, TOperation operation) override {
     TComponent::Notification(component, operation);
-    if (operation == opRemove && component->Owner() != this) log_->push_back(Name() + " saw " + component->Name() + " go");
+    if (operation == opRemove && component->Owner() != this)
+      log_->push_back(Name() + " saw " + component->Name() + " go");
   }
 
 private:

@@ -5,6 +5,7 @@
 #include "main/ConvertCommand.h"
 
 #include <windows.h>
+
 #include <sddl.h>
 
 #include <gtest/gtest.h>
@@ -189,20 +190,24 @@ TEST_F(ConversionTest, EndOfFileMarkAtTheEndIsDroppedQuietly) {
 // copy would lose the rest of the document.
 TEST_F(ConversionTest, DocumentsCutShortAreRefused) {
   WriteFileBytes(destination_ / "doc.rtf", "previous\r\n");
-  WriteFileBytes(source_ / "doc.rtf", "{\\rtf1 text\r\n\x1A" "{\\pict 0102}\r\n}\r\n");
+  WriteFileBytes(source_ / "doc.rtf",
+                 "{\\rtf1 text\r\n\x1A"
+                 "{\\pict 0102}\r\n}\r\n");
   RecordingDialogs dialogs;
   const ConversionResult result = ConvertDocument({source_ / "doc.rtf", destination_.path()}, dialogs);
   EXPECT_EQ(result.outcome, ConversionOutcome::kFailed);
   ASSERT_EQ(dialogs.failures.size(), 1u);
   EXPECT_NE(dialogs.failures[0].find(source_ / "doc.rtf"), std::string::npos);
-  EXPECT_NE(dialogs.failures[0].find("先頭から 14 バイト目に終端記号 (0x1A)"), std::string::npos) << dialogs.failures[0];
+  EXPECT_NE(dialogs.failures[0].find("先頭から 14 バイト目に終端記号 (0x1A)"), std::string::npos)
+      << dialogs.failures[0];
   EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf"), "previous\r\n");
   ExpectDestinationHolds({"doc.rtf"});
 
   // A mark at a 512-byte boundary, right after a CR, with data after it.
-  WriteFileBytes(source_ / "edge.rtf", std::string(511, 'a') + "\r\x1A" "more");
-  EXPECT_EQ(ConvertDocument({source_ / "edge.rtf", destination_.path()}, dialogs).outcome,
-            ConversionOutcome::kFailed);
+  WriteFileBytes(source_ / "edge.rtf", std::string(511, 'a') +
+                                           "\r\x1A"
+                                           "more");
+  EXPECT_EQ(ConvertDocument({source_ / "edge.rtf", destination_.path()}, dialogs).outcome, ConversionOutcome::kFailed);
   EXPECT_NE(dialogs.failures.back().find("先頭から 513 バイト目"), std::string::npos) << dialogs.failures.back();
   ExpectDestinationHolds({"doc.rtf"});
 
@@ -325,15 +330,15 @@ TEST_F(ReplacedDestinationTest, KeepsItsAccessRights) {
   const std::string userOnly = std::string("D:P(A;;FA;;;") + userSid + ")";
   LocalFree(userSid);
   PSECURITY_DESCRIPTOR ownerOnly = nullptr;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(userOnly.c_str(), SDDL_REVISION_1, &ownerOnly,
-                                                                   nullptr));
+  ASSERT_TRUE(
+      ConvertStringSecurityDescriptorToSecurityDescriptorA(userOnly.c_str(), SDDL_REVISION_1, &ownerOnly, nullptr));
   ASSERT_TRUE(SetFileSecurityA(replaced_.c_str(), DACL_SECURITY_INFORMATION, ownerOnly));
   LocalFree(ownerOnly);
   auto dacl = [&] {
     std::string bytes(4096, '\0');
     DWORD needed = 0;
-    if (!GetFileSecurityA(replaced_.c_str(), DACL_SECURITY_INFORMATION, bytes.data(),
-                          static_cast<DWORD>(bytes.size()), &needed))
+    if (!GetFileSecurityA(replaced_.c_str(), DACL_SECURITY_INFORMATION, bytes.data(), static_cast<DWORD>(bytes.size()),
+                          &needed))
       return std::string("(unreadable)");
     bytes.resize(GetSecurityDescriptorLength(bytes.data()));
     return bytes;
@@ -351,8 +356,8 @@ TEST_F(ReplacedDestinationTest, KeepsItsCreationTime) {
   };
   // A creation time far back, so that a new file could not have it.
   const uint64_t longAgo = uint64_t{0x01C00000} << 32;
-  HANDLE file = CreateFileA(replaced_.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
+  HANDLE file =
+      CreateFileA(replaced_.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   const FILETIME longAgoTime{0, 0x01C00000};
   SetFileTime(file, &longAgoTime, nullptr, nullptr);
   CloseHandle(file);
@@ -394,8 +399,9 @@ TEST_F(ConversionTest, SourcesThatAreNoFilesOnADiskAreRefused) {
 TEST_F(ConversionTest, NamesTheCodePageCannotHoldAreRefusedBeforeAnything) {
   // 한글.rtf reaches the ANSI functions as ??.rtf, which as a wildcard would
   // find 表示.rtf; the existing file must not be offered for replacing.
-  HANDLE korean = CreateFileW((std::wstring(source_.path().begin(), source_.path().end()) + L"\\\uD55C\uAE00.rtf").c_str(),
-                              GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  HANDLE korean =
+      CreateFileW((std::wstring(source_.path().begin(), source_.path().end()) + L"\\\uD55C\uAE00.rtf").c_str(),
+                  GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   ASSERT_NE(korean, INVALID_HANDLE_VALUE);
   CloseHandle(korean);
   ASSERT_EQ(FolderEntries(source_.path()), std::vector<std::string>{"??.rtf"});
@@ -455,7 +461,8 @@ TEST_F(ConversionTest, ASourceThatChangesWhileReadIsRefused) {
     SetEndOfFile(file);
     CloseHandle(file);
   };
-  ExpectFailureWith(dialogs, "変換元ファイルが読み込み中に変更されたため、変換を中止しました。\n" + (source_ / "doc.rtf"));
+  ExpectFailureWith(dialogs,
+                    "変換元ファイルが読み込み中に変更されたため、変換を中止しました。\n" + (source_ / "doc.rtf"));
   EXPECT_EQ(ReadFileBytes(destination_ / "doc.rtf"), "old\r\n");
   ExpectDestinationHolds({"doc.rtf"});
 }
@@ -465,8 +472,8 @@ TEST_F(ConversionTest, ASourceThatChangesWhileReadIsRefused) {
 class OverwriteQuestionTest : public ConversionTest {
 protected:
   void SetUp() override {
-    owner_ = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200, nullptr,
-                             nullptr, GetModuleHandleA(nullptr), nullptr);
+    owner_ = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(owner_, nullptr);
     WriteFileBytes(source_ / "doc.rtf", "{\\*\\panose 1}new\r\n");
     WriteFileBytes(destination_ / "doc.rtf", "old\r\n");
@@ -527,11 +534,9 @@ TEST_F(OverwriteQuestionTest, DestinationThatIsTheSourceIsRefusedInAnySpelling) 
     std::string source, folder;
   };
   const std::vector<Case> cases = {
-      {source_ / "doc.rtf", source_.path()},
-      {source_ / "doc.rtf", upper},
-      {source_ / "doc.rtf", source_.path() + "\\"},
-      {source_ / "doc.rtf", shortPath},
-      {shortName, source_.path()},  // the 8.3 name as source, the long name as destination
+      {source_ / "doc.rtf", source_.path()}, {source_ / "doc.rtf", upper}, {source_ / "doc.rtf", source_.path() + "\\"},
+      {source_ / "doc.rtf", shortPath},      {shortName, source_.path()},  // the 8.3 name as source, the long name as
+                                                                           // destination
   };
   for (const Case& c : cases) {
     MessageBoxWatcher watcher(MessageBoxAnswer::kOkButton);

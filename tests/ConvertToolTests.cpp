@@ -58,7 +58,8 @@ TEST_F(ConvertToolTest, SuffixAndRelativePaths) {
   const ProcessResult result = Run("--suffix .hcw b.rtf " + Quoted(destination_.path() + "/"), InSourceFolder());
   EXPECT_EQ(result.exitCode, 0u) << result.errors;
   // The folder's trailing separator is not doubled in the destination path.
-  EXPECT_EQ(result.output, (source_ / "b.rtf") + " -> " + (destination_ / "b.rtf.hcw") + " (1 panose group removed)\r\n");
+  EXPECT_EQ(result.output,
+            (source_ / "b.rtf") + " -> " + (destination_ / "b.rtf.hcw") + " (1 panose group removed)\r\n");
   EXPECT_EQ(FolderEntries(destination_.path()), std::vector<std::string>{"b.rtf.hcw"});
   EXPECT_EQ(ReadFileBytes(destination_ / "b.rtf.hcw"), " \r\n");
 }
@@ -178,8 +179,8 @@ TEST_F(ConvertToolTest, ExistingDestinationNeedsOverwrite) {
 
 TEST_F(ConvertToolTest, OneFailureDoesNotStopTheOthers) {
   WriteFileBytes(source_ / "good.rtf", "good\r\n");
-  const ProcessResult result = Run(Quoted(source_ / "missing.rtf") + " " + Quoted(source_ / "good.rtf") + " " +
-                                   Quoted(destination_.path()));
+  const ProcessResult result =
+      Run(Quoted(source_ / "missing.rtf") + " " + Quoted(source_ / "good.rtf") + " " + Quoted(destination_.path()));
   EXPECT_EQ(result.exitCode, 1u);
   EXPECT_EQ(result.errors, "quorvel-convert: 変換元ファイルを開けませんでした。 " + (source_ / "missing.rtf") +
                                " ファイルが見つかりません。\r\n");
@@ -398,8 +399,7 @@ TEST_F(ConvertToolTest, UpdateReplacesOnlyOutOfDateDestinations) {
 
   // Nor is a destination that a suffix leads to: new.rtf\..\newer.rtf is the
   // destination folder's newer.rtf, which its time would call up to date.
-  result = Run("--update --suffix \\..\\newer.rtf " + Quoted(source_ / "new.rtf") + " " +
-               Quoted(destination_.path()));
+  result = Run("--update --suffix \\..\\newer.rtf " + Quoted(source_ / "new.rtf") + " " + Quoted(destination_.path()));
   EXPECT_EQ(result.exitCode, 1u);
   EXPECT_EQ(result.output, "");
   EXPECT_NE(result.errors.find("付加文字列はファイル名に使えません。"), std::string::npos) << result.errors;
@@ -418,7 +418,9 @@ TEST_F(ConvertToolTest, FilterModeThroughPipesAndRedirection) {
   EXPECT_EQ(result.errors, "");
 
   // Data after a Ctrl-Z: refused, and nothing is written.
-  const std::string cutShort = "ab\r\n\x1A" "cd\r\n";
+  const std::string cutShort =
+      "ab\r\n\x1A"
+      "cd\r\n";
   piped.input = &cutShort;
   result = Run("-", piped);
   EXPECT_EQ(result.exitCode, 1u);

@@ -48,12 +48,24 @@ TEST(Color, SystemColoursFollowGetSysColor) {
     TColor color;
     int index;
   } cases[] = {
-      {clScrollBar, COLOR_SCROLLBAR},     {clBackground, COLOR_BACKGROUND},   {clActiveCaption, COLOR_ACTIVECAPTION},
-      {clMenu, COLOR_MENU},               {clWindow, COLOR_WINDOW},           {clWindowFrame, COLOR_WINDOWFRAME},
-      {clWindowText, COLOR_WINDOWTEXT},   {clCaptionText, COLOR_CAPTIONTEXT}, {clHighlight, COLOR_HIGHLIGHT},
-      {clHighlightText, COLOR_HIGHLIGHTTEXT}, {clBtnFace, COLOR_BTNFACE},   {clBtnShadow, COLOR_BTNSHADOW},
-      {clGrayText, COLOR_GRAYTEXT},       {clBtnText, COLOR_BTNTEXT},         {clBtnHighlight, COLOR_BTNHIGHLIGHT},
-      {cl3DDkShadow, COLOR_3DDKSHADOW},   {cl3DLight, COLOR_3DLIGHT},         {clInfoText, COLOR_INFOTEXT},
+      {clScrollBar, COLOR_SCROLLBAR},
+      {clBackground, COLOR_BACKGROUND},
+      {clActiveCaption, COLOR_ACTIVECAPTION},
+      {clMenu, COLOR_MENU},
+      {clWindow, COLOR_WINDOW},
+      {clWindowFrame, COLOR_WINDOWFRAME},
+      {clWindowText, COLOR_WINDOWTEXT},
+      {clCaptionText, COLOR_CAPTIONTEXT},
+      {clHighlight, COLOR_HIGHLIGHT},
+      {clHighlightText, COLOR_HIGHLIGHTTEXT},
+      {clBtnFace, COLOR_BTNFACE},
+      {clBtnShadow, COLOR_BTNSHADOW},
+      {clGrayText, COLOR_GRAYTEXT},
+      {clBtnText, COLOR_BTNTEXT},
+      {clBtnHighlight, COLOR_BTNHIGHLIGHT},
+      {cl3DDkShadow, COLOR_3DDKSHADOW},
+      {cl3DLight, COLOR_3DLIGHT},
+      {clInfoText, COLOR_INFOTEXT},
       {clInfoBk, COLOR_INFOBK},
   };
   for (const auto& c : cases) EXPECT_EQ(ColorToRGB(c.color), GetSysColor(c.index)) << "COLOR index " << c.index;

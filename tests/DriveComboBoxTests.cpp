@@ -116,9 +116,7 @@ std::vector<std::vector<COLORREF>> ImagePixels(TBitmap& image) {
 class RecordingDirList : public TDirectoryListBox {
 public:
   RecordingDirList(TComponent* owner, std::vector<std::string>* log) : TDirectoryListBox(owner), log_(log) {}
-  void SetCurrentDrive(char drive) override {
-    log_->push_back(std::string("list ") + (drive ? drive : '0'));
-  }
+  void SetCurrentDrive(char drive) override { log_->push_back(std::string("list ") + (drive ? drive : '0')); }
 
 private:
   std::vector<std::string>* log_;
@@ -463,9 +461,7 @@ TEST_F(DriveComboBox, PickingTheCurrentDriveAgainOnlyClicks) {
 TEST_F(DriveComboBox, ItemHeightFitsTheFontButNotBelowTheImage) {
   auto* combo = MakeCombo();
   const int imageHeight = combo->FloppyImage().Height();
-  auto windowItemHeight = [combo] {
-    return static_cast<int>(SendMessageA(combo->Handle(), CB_GETITEMHEIGHT, 0, 0));
-  };
+  auto windowItemHeight = [combo] { return static_cast<int>(SendMessageA(combo->Handle(), CB_GETITEMHEIGHT, 0, 0)); };
   const int text = FontTextHeight(combo->Font());
   ASSERT_GT(text, imageHeight);
   EXPECT_EQ(combo->ItemHeight(), text);

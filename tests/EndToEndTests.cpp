@@ -145,9 +145,7 @@ protected:
   }
 
   // The message box the program shows, once it is up.
-  HWND WaitForMessageBox() {
-    return WaitForTopWindow(process_.dwProcessId, "#32770", "");
-  }
+  HWND WaitForMessageBox() { return WaitForTopWindow(process_.dwProcessId, "#32770", ""); }
 
   static std::string MessageText(HWND box) {
     char text[1024] = "";
@@ -349,8 +347,8 @@ TEST_F(EndToEnd, ExitEndsTheProgramWhenTheSettingsCannotBeStored) {
             ERROR_SUCCESS);
   RegCloseKey(blocker);
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
             ERROR_CHILD_MUST_BE_VOLATILE)
       << "the program's key can still be created";
 
@@ -359,9 +357,8 @@ TEST_F(EndToEnd, ExitEndsTheProgramWhenTheSettingsCannotBeStored) {
   HWND box = WaitForMessageBox();
   ASSERT_NE(box, nullptr) << "the lost settings went unreported";
   EXPECT_EQ(TextOf(box), "Quorvel for Word97");
-  EXPECT_EQ(MessageText(box),
-            "ｷｰ " + std::string(kSettingsKey) +
-                " の作成に失敗しました.\n設定を保存できませんでした。今回の設定は失われます。");
+  EXPECT_EQ(MessageText(box), "ｷｰ " + std::string(kSettingsKey) +
+                                  " の作成に失敗しました.\n設定を保存できませんでした。今回の設定は失われます。");
   EXPECT_EQ(GetWindow(box, GW_OWNER), main_) << "the error should belong to the main window";
   ASSERT_NO_FATAL_FAILURE(Answer(box, IDOK));
   ASSERT_TRUE(Ended(kPatience)) << "the program did not end on Exit";

@@ -42,8 +42,8 @@ const PublishedField kFileCtrlFormFields[] = {
     ComponentField<&TFileCtrlForm::DriveComboBox1>("DriveComboBox1", TDriveComboBox::kClassInfo),
     ComponentField<&TFileCtrlForm::FileListBox1>("FileListBox1", TFileListBox::kClassInfo),
 };
-const ClassInfo TFileCtrlForm::kClassInfo{"TFileCtrlForm", &TForm::kClassInfo, nullptr, {}, kFileCtrlFormMethods,
-                                          kFileCtrlFormFields};
+const ClassInfo TFileCtrlForm::kClassInfo{"TFileCtrlForm",      &TForm::kClassInfo, nullptr, {},
+                                          kFileCtrlFormMethods, kFileCtrlFormFields};
 
 class FileCtrlFormTest : public ::testing::Test {
 protected:

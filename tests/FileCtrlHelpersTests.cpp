@@ -32,7 +32,7 @@ TEST(MbcsText, ScansAndFileNameLowerCasingLeaveDoubleByteCharactersAlone) {
   EXPECT_FALSE(EndsWithChar("C:\\表", '\\'));
   EXPECT_EQ(LowerFileName("README.EXE"), "readme.exe");
   EXPECT_EQ(LowerFileName("表示ＡＢ.RTF"), "表示ＡＢ.rtf");  // full-width letters stay
-  EXPECT_NE(LowerAnsi("ＡＢ"), "ＡＢ");                       // the system's lower-casing changes them
+  EXPECT_NE(LowerAnsi("ＡＢ"), "ＡＢ");                      // the system's lower-casing changes them
 }
 
 TEST(FileCtrlHelpers, InOutErrorMessagesByCode) {

@@ -243,15 +243,13 @@ TEST_F(FileListBox, HiddenTypeListsHiddenFilesButNotHiddenFolders) {
   list->SetFileType(Type({ftHidden, ftReadOnly}));
   EXPECT_EQ(ItemSet(*list), Sorted({"hidden.txt", "hiddenreadonly.txt", "readonly.txt"}));
   list->SetFileType(Type({ftHidden, ftDirectory}));
-  EXPECT_EQ(ItemSet(*list),
-            Sorted({"[.]", "[..]", "[secret]", "[sub]", "hidden.txt", "hiddenreadonly.txt"}));
+  EXPECT_EQ(ItemSet(*list), Sorted({"[.]", "[..]", "[secret]", "[sub]", "hidden.txt", "hiddenreadonly.txt"}));
 }
 
 TEST_F(FileListBox, DirectoryTypeWithNormalAddsBracketedFoldersWithDotEntries) {
   MakeEntriesOfEveryAttribute();
   TFileListBox* list = NewList({}, Type({ftNormal, ftDirectory}));
-  EXPECT_EQ(ItemSet(*list), Sorted({"[.]", "[..]", "[sub]", "archive.txt", "plain.txt",
-                                                      "readonly.txt"}));
+  EXPECT_EQ(ItemSet(*list), Sorted({"[.]", "[..]", "[sub]", "archive.txt", "plain.txt", "readonly.txt"}));
   list->SetFileType(Type({ftDirectory}));
   EXPECT_EQ(ItemSet(*list), Sorted({"[.]", "[..]", "[sub]"}));
   list->SetFileType(Type({ftSystem}));
@@ -562,8 +560,8 @@ TEST_F(FileListBox, SameFileNameFoldsOnlySingleByteLetters) {
 // ---- Images ----
 
 TEST_F(FileListBox, ExecutableExtensionsCarryTheExecutableImage) {
-  for (const char* name : {"README.EXE", "setup.Bat", "tool.com", "link.pif", "archive.exe.txt", "noextension",
-                           "exe", "表.exe"})
+  for (const char* name :
+       {"README.EXE", "setup.Bat", "tool.com", "link.pif", "archive.exe.txt", "noextension", "exe", "表.exe"})
     MakeFile(name);
   MakeFolder("sub.exe");
   TFileListBox* list = NewList({}, Type({ftNormal, ftDirectory}));
@@ -831,8 +829,7 @@ TEST_F(FileListBox, HourglassFromTheHundredthPlaceAndTheCursorPutBack) {
 
 // Makes the list refuse items once it holds `limit`, as a list out of memory does.
 LRESULT CALLBACK RefuseItemsPast(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR limit) {
-  if (msg == LB_ADDSTRING && SendMessageA(window, LB_GETCOUNT, 0, 0) >= static_cast<LRESULT>(limit))
-    return LB_ERRSPACE;
+  if (msg == LB_ADDSTRING && SendMessageA(window, LB_GETCOUNT, 0, 0) >= static_cast<LRESULT>(limit)) return LB_ERRSPACE;
   return DefSubclassProc(window, msg, wParam, lParam);
 }
 

@@ -97,7 +97,7 @@ TEST_F(ButtonGlyph, AmpersandIsNotDrawnButUnderlinesTheNextCharacter) {
   for (const auto& [x, y] : plainInk) lowestPlain = std::max(lowestPlain, y);
   for (const auto& pixel : markedInk)
     if (!plainInk.count(pixel)) extraRows.insert(pixel.second);
-  ASSERT_FALSE(extraRows.empty());  // the underline
+  ASSERT_FALSE(extraRows.empty());                 // the underline
   EXPECT_GE(*extraRows.begin(), lowestPlain - 1);  // below the letters, not an ampersand beside them
 }
 
@@ -280,8 +280,7 @@ TEST_F(ButtonGlyph, DrawContentDrawsTheGlyphAtItsPlaceAndTheCaptionInTheReturned
     Surface surface(73, 41);
     surface.canvas().Font().SetColor(clBlue);
     const RECT content{2, 2, 71, 39};
-    const TGlyphPlacement expected =
-        glyph.ComputeLayout(surface.canvas(), content, "終了", blGlyphTop, -1, 4);
+    const TGlyphPlacement expected = glyph.ComputeLayout(surface.canvas(), content, "終了", blGlyphTop, -1, 4);
     const RECT caption = glyph.DrawContent(surface.canvas(), content, "終了", blGlyphTop, -1, 4, state);
     EXPECT_TRUE(EqualRect(&caption, &expected.captionRect));
     const POINT at = expected.glyphPos;
@@ -303,6 +302,5 @@ TEST_F(ButtonGlyph, DrawContentDrawsTheGlyphAtItsPlaceAndTheCaptionInTheReturned
     EXPECT_GT(captionInk, 10);
   }
 }
-
 
 }  // namespace

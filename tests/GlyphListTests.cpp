@@ -2,6 +2,7 @@
 #include "Buttons/ButtonGlyph.h"
 
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <gtest/gtest.h>

@@ -58,9 +58,20 @@ TEST(LayoutDecoder, TextsSetsBinaryAndFloats) {
   longString.insert(longString.end(), longText.begin(), longText.end());
   // 1.5 as an 80-bit extended float: mantissa 0xC000..., exponent 16383.
   const Bytes extended = {5, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x3F};
-  const Bytes data = Concat({{6}, Short("Caption"), longString, {7}, Short("bsDialog"), {8, 9, 13},
-                             {11}, Short("biSystemMenu"), Short("biHelp"), {0}, {11, 0},
-                             {10, 3, 0, 0, 0, 'B', 'M', 0}, extended, {2, 7}});
+  const Bytes data = Concat({{6},
+                             Short("Caption"),
+                             longString,
+                             {7},
+                             Short("bsDialog"),
+                             {8, 9, 13},
+                             {11},
+                             Short("biSystemMenu"),
+                             Short("biHelp"),
+                             {0},
+                             {11, 0},
+                             {10, 3, 0, 0, 0, 'B', 'M', 0},
+                             extended,
+                             {2, 7}});
   LayoutDecoder decoder(data);
   EXPECT_EQ(decoder.ReadString(), "Caption");
   EXPECT_EQ(decoder.ReadString(), std::string(300, 'x'));
@@ -87,7 +98,8 @@ TEST(LayoutDecoder, SignatureAndPrefix) {
               LayoutDecoder(data).ReadSignature();
             }),
             layout_messages::kInvalidStreamFormat);
-  const Bytes data = Concat({{'T', 'P', 'F', '0'}, {0xF3, 2, 4}, Short("TEdit"), {0xF1}, Short("TPanel"), Short("TLabel")});
+  const Bytes data =
+      Concat({{'T', 'P', 'F', '0'}, {0xF3, 2, 4}, Short("TEdit"), {0xF1}, Short("TPanel"), Short("TLabel")});
   LayoutDecoder decoder(data);
   decoder.ReadSignature();
   ComponentPrefix prefix = decoder.ReadPrefix();
@@ -105,12 +117,18 @@ TEST(LayoutDecoder, SignatureAndPrefix) {
 }
 
 TEST(LayoutDecoder, SkippingPassesOverEveryKind) {
-  const Bytes data = Concat({{1, 2, 5, 6}, Short("abc"), {1, 3, 1, 0, 0, 0},  // nested lists
+  const Bytes data = Concat({{1, 2, 5, 6},
+                             Short("abc"),
+                             {1, 3, 1, 0, 0, 0},  // nested lists
                              {5, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F},
-                             {11}, Short("a"), {0},
+                             {11},
+                             Short("a"),
+                             {0},
                              {10, 2, 0, 0, 0, 1, 2},
                              {12, 1, 0, 0, 0, 'z'},
-                             {14, 2, 0, 1}, Short("Caption"), {6, 1, 'q', 0, 1, 0, 0},  // collection: two items
+                             {14, 2, 0, 1},
+                             Short("Caption"),
+                             {6, 1, 'q', 0, 1, 0, 0},  // collection: two items
                              {8, 9, 13, 4, 1, 2, 3, 4},
                              {2, 42}});
   LayoutDecoder decoder(data);
@@ -125,8 +143,8 @@ TEST(LayoutDecoder, WrongKindsAndShortDataRaise) {
   EXPECT_EQ(MessageOf([&] { LayoutDecoder(identifier).ReadString(); }), layout_messages::kInvalidPropertyValue);
   EXPECT_EQ(MessageOf([&] { LayoutDecoder(identifier).ReadBinary(); }), layout_messages::kInvalidPropertyValue);
   const std::vector<Bytes> cutShort = {
-      {}, {3, 1}, {4, 1, 2, 3}, {6, 5, 'a'}, {10, 0xFF, 0xFF, 0xFF, 0x7F, 1}, {12, 2, 0, 0}, {11, 3, 'a'},
-      {1, 2, 1}, {5, 1, 2, 3},
+      {},           {3, 1},    {4, 1, 2, 3}, {6, 5, 'a'}, {10, 0xFF, 0xFF, 0xFF, 0x7F, 1}, {12, 2, 0, 0},
+      {11, 3, 'a'}, {1, 2, 1}, {5, 1, 2, 3},
   };
   for (const Bytes& data : cutShort) {
     EXPECT_EQ(MessageOf([&] { LayoutDecoder(data).SkipValue(); }), layout_messages::kStreamReadError)

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "stream/LayoutDecoder.h"
 #include "framework/StdCtrls.h"
 #include "framework/StringList.h"
+#include "stream/LayoutDecoder.h"
 
 namespace {
 
@@ -122,8 +122,8 @@ const PublishedField kLayoutForm1Fields[] = {
     ComponentField<&TLayoutForm1::FileList1>("FileList1", TTestList::kClassInfo),
     ComponentField<&TLayoutForm1::Button1>("Button1", TButton::kClassInfo),
 };
-const ClassInfo TLayoutForm1::kClassInfo{"TLayoutForm1", &TForm::kClassInfo, nullptr, {}, kLayoutForm1Methods,
-                                         kLayoutForm1Fields};
+const ClassInfo TLayoutForm1::kClassInfo{"TLayoutForm1",      &TForm::kClassInfo, nullptr, {},
+                                         kLayoutForm1Methods, kLayoutForm1Fields};
 
 // A form read from any layout by resource name, for the error cases.
 class TLayoutForm2 : public TForm {
@@ -226,7 +226,7 @@ TEST_F(LayoutTest, EveryStoredPropertyReachesTheForm) {
   EXPECT_EQ(form->FileList1->Glyph().Width(), 2);
   EXPECT_EQ(form->FileList1->Glyph().Height(), 2);
   EXPECT_EQ(form->FileList1->Glyph().TransparentColor(), clBlue);  // the bottom-left pixel
-  EXPECT_EQ(form->Button1->Left(), 100000);  // a 32-bit value
+  EXPECT_EQ(form->Button1->Left(), 100000);                        // a 32-bit value
   EXPECT_EQ(form->Button1->Top(), -128);
   EXPECT_EQ(form->Button1->Caption(), "変換");
   EXPECT_TRUE(form->Button1->ParentFont());

@@ -116,9 +116,15 @@ TEST_F(MainFormTest, TheMainWindowHoldsTheControlsOfItsLayout) {
   EXPECT_EQ(Form1->FileListBox1->Mask(), "*.rtf");
   EXPECT_EQ(Form1->DirectoryListBox1->ItemHeight(), 16);
   EXPECT_EQ(Form1->FileListBox1->ItemHeight(), 15);
-  TWinControl* order[] = {Form1->DirectoryListBox1, Form1->DriveComboBox1, Form1->FileListBox1,
-                          Form1->DirectoryListBox2, Form1->DriveComboBox2, Form1->BitBtn1,
-                          Form1->Panel1,            Form1->BitBtn2,        Form1->BitBtn3};
+  TWinControl* order[] = {Form1->DirectoryListBox1,
+                          Form1->DriveComboBox1,
+                          Form1->FileListBox1,
+                          Form1->DirectoryListBox2,
+                          Form1->DriveComboBox2,
+                          Form1->BitBtn1,
+                          Form1->Panel1,
+                          Form1->BitBtn2,
+                          Form1->BitBtn3};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(order[i]->TabOrder(), i) << order[i]->Name();
   EXPECT_EQ(Form1->CheckBox1->TabOrder(), 0);
   EXPECT_EQ(Form1->Edit1->TabOrder(), 1);

@@ -65,10 +65,9 @@ TEST_F(RegistryTest, FlagsAndNumbersFollowTheIntegerGrammar) {
     bool flagWithDefaultTrue;
   };
   const Case cases[] = {
-      {"1", true, true},     {"-1", true, true},    {"2", true, true},     {"$1", true, true},
-      {"0x1", true, true},   {"  1", true, true},   {"  0x1", true, true}, {"0", false, false},
-      {"00", false, false},  {"$0", false, false},  {"", false, true},     {"yes", false, true},
-      {"true", false, true}, {"1 ", false, true},
+      {"1", true, true},   {"-1", true, true},    {"2", true, true},     {"$1", true, true},   {"0x1", true, true},
+      {"  1", true, true}, {"  0x1", true, true}, {"0", false, false},   {"00", false, false}, {"$0", false, false},
+      {"", false, true},   {"yes", false, true},  {"true", false, true}, {"1 ", false, true},
   };
   TRegIniFile settings(key_);
   for (const Case& c : cases) {
@@ -79,8 +78,9 @@ TEST_F(RegistryTest, FlagsAndNumbersFollowTheIntegerGrammar) {
   const struct {
     const char* text;
     int expected;
-  } numbers[] = {{"0x1F", 31}, {"$1f", 31}, {"x10", 16}, {"-$10", -7}, {"-2147483648", -2147483647 - 1},
-                 {"2147483648", -7}, {"$FFFFFFFF", -1}, {"$100000000", -7}, {"+5", 5}};
+  } numbers[] = {
+      {"0x1F", 31},       {"$1f", 31},       {"x10", 16},        {"-$10", -7}, {"-2147483648", -2147483647 - 1},
+      {"2147483648", -7}, {"$FFFFFFFF", -1}, {"$100000000", -7}, {"+5", 5}};
   for (const auto& n : numbers) {
     StoreText("Number", n.text);
     EXPECT_EQ(settings.ReadNumber("Base", "Number", -7), n.expected) << n.text;

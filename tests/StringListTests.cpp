@@ -44,7 +44,8 @@ TEST(StringList, SortedListOrdersJapaneseTextAsCompareStringADoes) {
   const std::vector<std::string> expected = {"A", "b", "C", "あいう", "ソフト", "表示"};
   // The locale really orders them so (Latin, then kana, then kanji; letters without case).
   for (size_t i = 1; i < expected.size(); ++i)
-    EXPECT_EQ(CompareIgnoringCase(expected[i - 1], expected[i]), CSTR_LESS_THAN) << expected[i - 1] << " " << expected[i];
+    EXPECT_EQ(CompareIgnoringCase(expected[i - 1], expected[i]), CSTR_LESS_THAN)
+        << expected[i - 1] << " " << expected[i];
 
   TStringList list;
   list.SetSorted(true);

@@ -134,7 +134,9 @@ TEST_F(TextFileTest, EndOfFileMarkEndsTheData) {
   EXPECT_EQ(CopyThroughTextMode("text\r\n\x1A"), "text\r\n");
   EXPECT_EQ(CopyThroughTextMode("text\r\n\x1A\x1A\x1A"), "text\r\n");
   EXPECT_EQ(CopyThroughTextMode("te\x1Axt\r\nmore\r\n"), "te");
-  EXPECT_EQ(CopyThroughTextMode("\x1A" "everything"), "");
+  EXPECT_EQ(CopyThroughTextMode("\x1A"
+                                "everything"),
+            "");
 }
 
 TEST_F(TextFileTest, CarriageReturnAtTheEndOfAFill) {
@@ -142,7 +144,9 @@ TEST_F(TextFileTest, CarriageReturnAtTheEndOfAFill) {
   const std::string head(511, 'a');
   EXPECT_EQ(CopyThroughTextMode(head + "\r\nnext\r\n"), head + "\r\nnext\r\n");
   // CR then the mark across the fill: both go, and nothing after them comes.
-  EXPECT_EQ(CopyThroughTextMode(head + "\r\x1A" "after\r\n"), head);
+  EXPECT_EQ(CopyThroughTextMode(head + "\r\x1A"
+                                       "after\r\n"),
+            head);
   // CR CR LF across the fill.
   EXPECT_EQ(CopyThroughTextMode(head + "\r\r\nnext"), head + "\r\nnext");
   // A fill of nothing but CRs is read again.
@@ -183,11 +187,13 @@ TEST_F(TextFileTest, LargeBuffersGiveTheSameLinesAndBytes) {
   while (lineFeeds.size() < 3 * kLarge) lineFeeds += std::string(random() % 300, 'b') + "\n";
   while (mixed.size() < 3 * kLarge) mixed += "xy\r\n\0"[random() % 5];
   const std::vector<std::string> documents = {
-      toFillEnd + "\r\nnext\r\n",                   // CR LF across the end of a fill
-      toFillEnd + "\r\x1A" "after\r\n",              // CR and the end mark across it
-      toFillEnd + "\r\r\nnext",                      // CR CR LF across it
-      std::string(kLarge + 100, '\r') + "x\r\n",     // a fill of nothing but CRs
-      std::string(3 * kLarge, 'c') + "\r\n",          // one line, in pieces of 4094 bytes
+      toFillEnd + "\r\nnext\r\n",  // CR LF across the end of a fill
+      toFillEnd +
+          "\r\x1A"
+          "after\r\n",                            // CR and the end mark across it
+      toFillEnd + "\r\r\nnext",                   // CR CR LF across it
+      std::string(kLarge + 100, '\r') + "x\r\n",  // a fill of nothing but CRs
+      std::string(3 * kLarge, 'c') + "\r\n",      // one line, in pieces of 4094 bytes
       lineFeeds,
       mixed,
   };
@@ -214,7 +220,7 @@ TEST_F(TextFileTest, BufferIsSetBeforeTheFirstUseAndReleasedByItsOwner) {
   // Before the first read a buffer may be set again; each replaces the last.
   EXPECT_EQ(SetTextFileBuffer(in, nullptr, kFullyBuffered, 100000), 0);
   EXPECT_EQ(SetTextFileBuffer(in, nullptr, kFullyBuffered, 3), 0);  // the CR ends a fill
-  EXPECT_EQ(gLiveArrays, live + 1);  // a stream that only reads has no output block
+  EXPECT_EQ(gLiveArrays, live + 1);                                 // a stream that only reads has no output block
   char line[16];
   EXPECT_EQ(ReadTextLine(line, sizeof line, in), 5);
   EXPECT_STREQ(line, "line\n");
@@ -301,7 +307,9 @@ TEST_F(TextFileTest, MarkInspectionTellsWhatFollows) {
       {"end\r\n\x1A\x1A\x1A", true, 5, false},
       {"end\x1A\r\nmore", true, 3, true},
       {head + "\r\x1A", true, 512, false},
-      {head + "\r\x1A" "data", true, 512, true},
+      {head + "\r\x1A"
+              "data",
+       true, 512, true},
       {std::string(3000, 'b') + "\x1A" + std::string(5000, '\x1A') + "!", true, 3000, true},
   };
   for (const Case& c : cases) {
@@ -309,8 +317,7 @@ TEST_F(TextFileTest, MarkInspectionTellsWhatFollows) {
     TextStream* stream = OpenTextFile(Path("mark.txt").c_str(), "rt");
     ASSERT_NE(stream, nullptr);
     char line[kLineSize + 1];
-    while (ReadTextLine(line, kLineSize, stream) >= 0) {
-    }
+    while (ReadTextLine(line, kLineSize, stream) >= 0) {}
     EndOfFileMarkReport report;
     EXPECT_EQ(InspectEndOfFileMark(stream, &report), 0);
     EXPECT_EQ(report.markSeen, c.seen) << c.bytes.substr(0, 20);
@@ -379,13 +386,17 @@ TEST_F(TextFileTest, ModeStrings) {
 }
 
 TEST_F(TextFileTest, BinaryModeTranslatesNothing) {
-  WriteFileBytes(Path("bin.dat"), "a\r\nb\x1A" "c");
+  WriteFileBytes(Path("bin.dat"),
+                 "a\r\nb\x1A"
+                 "c");
   TextStream* stream = OpenTextFile(Path("bin.dat").c_str(), "rb");
   ASSERT_NE(stream, nullptr);
   char line[64];
   EXPECT_EQ(ReadTextLine(line, sizeof line, stream), 3);
   EXPECT_EQ(ReadTextLine(line, sizeof line, stream), 3);
-  EXPECT_EQ(std::string(line, 3), "b\x1A" "c");
+  EXPECT_EQ(std::string(line, 3),
+            "b\x1A"
+            "c");
   EXPECT_EQ(CloseTextFile(stream), 0);
 }
 
@@ -438,8 +449,8 @@ TEST_F(TextFileTest, FilesAreOpenedSharingReadAndWrite) {
   EXPECT_EQ(CloseTextFile(stream), 0);
 
   // A file held without write sharing cannot be opened for writing.
-  HANDLE exclusive = CreateFileA(Path("shared.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 0, nullptr);
+  HANDLE exclusive =
+      CreateFileA(Path("shared.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
   EXPECT_EQ(OpenTextFile(Path("shared.txt").c_str(), "wt"), nullptr);
   EXPECT_EQ(LastSystemError(), static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
@@ -553,8 +564,7 @@ TEST(TextFileFullDisk, FailedWriteOutIsReportedAndTheSlotFreed) {
   HANDLE fill = CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   char block[4096] = {};
   DWORD written = 0;
-  while (WriteFile(fill, block, sizeof block, &written, nullptr) && written == sizeof block) {
-  }
+  while (WriteFile(fill, block, sizeof block, &written, nullptr) && written == sizeof block) {}
   CloseHandle(fill);
   out = OpenTextFile((folder + "\\small.txt").c_str(), "wt");
   ASSERT_NE(out, nullptr);

@@ -57,11 +57,17 @@ TEST(TextTranslation, CarriageReturnRunsReadAsOneLineEnd) {
 }
 
 TEST(TextTranslation, EndOfFileMark) {
-  EXPECT_EQ(textmode::FindEndOfFileMark("abc\x1A" "def", 7), 3u);
+  EXPECT_EQ(textmode::FindEndOfFileMark("abc\x1A"
+                                        "def",
+                                        7),
+            3u);
   EXPECT_EQ(textmode::FindEndOfFileMark("abc", 3), 3u);
   EXPECT_TRUE(textmode::OnlyEndOfFileMarks("\x1A\x1A", 2));
   EXPECT_TRUE(textmode::OnlyEndOfFileMarks("", 0));
-  EXPECT_FALSE(textmode::OnlyEndOfFileMarks("\x1A" "a", 2));
+  EXPECT_FALSE(
+      textmode::OnlyEndOfFileMarks("\x1A"
+                                   "a",
+                                   2));
 }
 
 // Expands a whole text block by block, checking each block's limits; the

@@ -122,9 +122,15 @@ int HandleTable::Open(const char* path, unsigned openFlags, unsigned permission)
 
   DWORD access = 0;
   switch (openFlags & kOpenAccessMask) {
-    case kOpenReadOnly: access = GENERIC_READ; break;
-    case kOpenWriteOnly: access = GENERIC_WRITE; break;
-    case kOpenReadWrite: access = GENERIC_READ | GENERIC_WRITE; break;
+    case kOpenReadOnly:
+      access = GENERIC_READ;
+      break;
+    case kOpenWriteOnly:
+      access = GENERIC_WRITE;
+      break;
+    case kOpenReadWrite:
+      access = GENERIC_READ | GENERIC_WRITE;
+      break;
     default:
       SetErrorNumber(EINVAL);
       return -1;

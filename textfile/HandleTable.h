@@ -13,7 +13,7 @@
 
 namespace textfile {
 
-constexpr int kHandleSlots = 50;   // entries 0 to 2 hold the standard handles
+constexpr int kHandleSlots = 50;  // entries 0 to 2 hold the standard handles
 
 // Handle-table entry flags; access, append, text and binary keep the values
 // of the open flags.
@@ -26,9 +26,9 @@ enum : unsigned {
 };
 
 struct HandleEntry {
-  UniqueFile file;                          // owned: a file opened by path
-  HANDLE standard = INVALID_HANDLE_VALUE;   // not owned: the process's standard handle (entries 0 to 2)
-  unsigned flags = 0;  // 0: free
+  UniqueFile file;                         // owned: a file opened by path
+  HANDLE standard = INVALID_HANDLE_VALUE;  // not owned: the process's standard handle (entries 0 to 2)
+  unsigned flags = 0;                      // 0: free
   int64_t endOfFileMarkOffset = -1;
   bool dataAfterEndOfFileMark = false;  // seen in the piece that held the mark
   // What the platform's text-mode reads have returned: a pipe has no file

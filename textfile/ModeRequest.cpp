@@ -63,10 +63,14 @@ DWORD CreationDisposition(unsigned openFlags) {
 
 DWORD SharingMode(unsigned openFlags) {
   switch (openFlags & kOpenSharingMask) {
-    case 0x10: return 0;
-    case 0x20: return FILE_SHARE_READ;
-    case 0x30: return FILE_SHARE_WRITE;
-    default: return FILE_SHARE_READ | FILE_SHARE_WRITE;
+    case 0x10:
+      return 0;
+    case 0x20:
+      return FILE_SHARE_READ;
+    case 0x30:
+      return FILE_SHARE_WRITE;
+    default:
+      return FILE_SHARE_READ | FILE_SHARE_WRITE;
   }
 }
 

@@ -66,8 +66,8 @@ int WriteOut(TextStream* stream) {
   const int32_t count = BufferedOutput(*stream);
   stream->level = EmptyWriteLevel(*stream);
   stream->position = stream->buffer;
-  const long written = HandleTable::Instance().Write(stream->handleNumber, stream->buffer,
-                                                     static_cast<size_t>(count), TranslatesInBuffer(*stream));
+  const long written = HandleTable::Instance().Write(stream->handleNumber, stream->buffer, static_cast<size_t>(count),
+                                                     TranslatesInBuffer(*stream));
   if (written != count && !(stream->flags & kStreamTerminal)) {
     stream->flags |= kStreamError;
     return -1;
@@ -83,8 +83,7 @@ int FillBuffer(TextStream* stream) {
   stream->flags |= kStreamReading;
   stream->position = stream->buffer;
   // An unbuffered stream reads one byte at a time into its hold field.
-  const int got =
-      HandleTable::Instance().Read(stream->handleNumber, stream->buffer, stream->size ? stream->size : 1);
+  const int got = HandleTable::Instance().Read(stream->handleNumber, stream->buffer, stream->size ? stream->size : 1);
   if (got > 0) {
     stream->flags &= ~kStreamEndOfFile;
     stream->level = got - 1;

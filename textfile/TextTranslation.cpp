@@ -90,7 +90,7 @@ ExpandedBlock ExpandLineFeeds(const char* source, size_t length, char* block, si
     CopyBytes(block + stored, source + taken, run);
     stored += run;
     taken += run;
-    if (!lf) continue;  // the block is full or the source is used up
+    if (!lf) continue;                  // the block is full or the source is used up
     if (blockSize - stored < 2) break;  // the LF starts the next block
     block[stored++] = kCarriageReturn;
     block[stored++] = kLineFeed;

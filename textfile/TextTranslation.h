@@ -10,7 +10,7 @@ namespace textmode {
 
 constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
-constexpr char kEndOfFileMark = '\x1A';  // Ctrl-Z
+constexpr char kEndOfFileMark = '\x1A';   // Ctrl-Z
 constexpr size_t kOutputBlockSize = 128;  // the block of a stream with the standard buffer
 
 // Removes every CR from data[0, length) in place, closing the gaps; returns the

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <span>
 
-#include "stream/LayoutDecoder.h"
 #include "runtime/Exceptions.h"
+#include "stream/LayoutDecoder.h"
 
 namespace {
 
@@ -74,7 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     decoder.ReadSignature();
     ReadRecord(decoder);
-  } catch (const EReadError&) {
-  }
+  } catch (const EReadError&) {}
   return 0;
 }

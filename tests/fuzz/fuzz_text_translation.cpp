@@ -1,9 +1,9 @@
 // Fuzzes the text-mode translations and the byte copies under them against
 // plain replacements. The first two bytes choose the size of the output block,
 // the first one where the input is cut in two for reading CRs as line ends.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>

@@ -85,12 +85,18 @@ inline std::vector<uint32_t> OddPalette() {
   return palette;
 }
 
-inline uint32_t FourBitPattern(int x, int y) { return static_cast<uint32_t>((x * 3 + y * 5) % 16); }
+inline uint32_t FourBitPattern(int x, int y) {
+  return static_cast<uint32_t>((x * 3 + y * 5) % 16);
+}
 inline uint32_t TrueColourPattern(int x, int y) {
   const auto channel = [](int value) { return static_cast<unsigned>(value); };
   return BmpRgb(channel(x * 40 + 7), channel(y * 60 + 3), channel((x ^ y) * 20 + 1));
 }
 
 // 5 x 3 pictures of those patterns: 4 bits with OddPalette, and 24 bits.
-inline std::string FourBitBmp() { return MakeBmp(5, 3, 4, OddPalette(), FourBitPattern); }
-inline std::string TrueColourBmp() { return MakeBmp(5, 3, 24, {}, TrueColourPattern); }
+inline std::string FourBitBmp() {
+  return MakeBmp(5, 3, 4, OddPalette(), FourBitPattern);
+}
+inline std::string TrueColourBmp() {
+  return MakeBmp(5, 3, 24, {}, TrueColourPattern);
+}

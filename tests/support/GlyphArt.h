@@ -26,19 +26,33 @@ constexpr COLORREF kBackground = RGB(0x0A, 0x8B, 0x4C);
 // S button shadow and '.' for the untouched background.
 inline COLORREF ArtColour(char pixel) {
   switch (pixel) {
-    case 'O': return RGB(0x80, 0x80, 0x00);
-    case 'P': return RGB(0x80, 0x00, 0x80);
-    case 'W': return RGB(0xFF, 0xFF, 0xFF);
-    case 'G': return RGB(0x80, 0x80, 0x80);
-    case 'K': return RGB(0x00, 0x00, 0x00);
-    case 'R': return RGB(0xFF, 0x00, 0x00);
-    case 'B': return RGB(0x00, 0x00, 0xFF);
-    case 'Y': return RGB(0xFF, 0xFF, 0x00);
-    case 'F': return GetSysColor(COLOR_BTNFACE);
-    case 'H': return GetSysColor(COLOR_BTNHIGHLIGHT);
-    case 'S': return GetSysColor(COLOR_BTNSHADOW);
-    case '.': return kBackground;
-    default: ADD_FAILURE() << "no colour for '" << pixel << "'"; return CLR_INVALID;
+    case 'O':
+      return RGB(0x80, 0x80, 0x00);
+    case 'P':
+      return RGB(0x80, 0x00, 0x80);
+    case 'W':
+      return RGB(0xFF, 0xFF, 0xFF);
+    case 'G':
+      return RGB(0x80, 0x80, 0x80);
+    case 'K':
+      return RGB(0x00, 0x00, 0x00);
+    case 'R':
+      return RGB(0xFF, 0x00, 0x00);
+    case 'B':
+      return RGB(0x00, 0x00, 0xFF);
+    case 'Y':
+      return RGB(0xFF, 0xFF, 0x00);
+    case 'F':
+      return GetSysColor(COLOR_BTNFACE);
+    case 'H':
+      return GetSysColor(COLOR_BTNHIGHLIGHT);
+    case 'S':
+      return GetSysColor(COLOR_BTNSHADOW);
+    case '.':
+      return kBackground;
+    default:
+      ADD_FAILURE() << "no colour for '" << pixel << "'";
+      return CLR_INVALID;
   }
 }
 
@@ -105,8 +119,12 @@ private:
   TCanvas canvas_;
 };
 
-inline int ArtWidth(const Art& art) { return static_cast<int>(art.front().size()); }
-inline int ArtHeight(const Art& art) { return static_cast<int>(art.size()); }
+inline int ArtWidth(const Art& art) {
+  return static_cast<int>(art.front().size());
+}
+inline int ArtHeight(const Art& art) {
+  return static_cast<int>(art.size());
+}
 
 // A screen bitmap, as TBitmap::SetSize makes them, painted pixel by pixel.
 inline void PaintArt(TBitmap& bitmap, const Art& art) {

@@ -24,4 +24,6 @@ inline LOGFONTA DescribeFont(HFONT font) {
   return description;
 }
 
-inline void Load(TBitmap& bitmap, const std::string& bytes) { bitmap.LoadFromBmpBytes(bytes.data(), bytes.size()); }
+inline void Load(TBitmap& bitmap, const std::string& bytes) {
+  bitmap.LoadFromBmpBytes(bytes.data(), bytes.size());
+}

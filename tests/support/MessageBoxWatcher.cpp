@@ -104,7 +104,8 @@ void MessageBoxWatcher::ReadAndAnswer(HWND dialog) {
 
   switch (answer_) {
     case MessageBoxAnswer::kOkButton:
-      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
       break;
     case MessageBoxAnswer::kCancelButton:
       PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),

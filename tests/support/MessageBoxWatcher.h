@@ -46,6 +46,6 @@ private:
   MessageBoxAnswer answer_;
   std::function<void(HWND)> onShow_;
   std::vector<SeenMessageBox> seen_;
-  void* hook_ = nullptr;  // owned: a WH_CBT hook on this thread
+  void* hook_ = nullptr;             // owned: a WH_CBT hook on this thread
   unsigned long long watchdog_ = 0;  // owned: a thread timer
 };

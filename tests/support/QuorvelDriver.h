@@ -39,15 +39,14 @@ inline std::string ClassOf(HWND window) {
 // The caption or text of a window of another process (WM_GETTEXT is marshalled).
 inline std::string TextOf(HWND window) {
   char text[1024] = "";
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
-                      nullptr);
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
   return text;
 }
 
 inline std::string FromWide(const std::wstring& text) {
   if (text.empty()) return {};
-  const int size = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                       nullptr);
+  const int size =
+      WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string result(size, '\0');
   WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
   return result;
@@ -172,8 +171,8 @@ inline std::string DescribeChildren(HWND form) {
 // after a click or a key.
 inline void Notify(HWND control, WORD code) {
   const WPARAM wParam = MAKEWPARAM(GetDlgCtrlID(control), code);
-  SendMessageTimeoutA(GetParent(control), WM_COMMAND, wParam, reinterpret_cast<LPARAM>(control), SMTO_NORMAL,
-                      kPatience, nullptr);
+  SendMessageTimeoutA(GetParent(control), WM_COMMAND, wParam, reinterpret_cast<LPARAM>(control), SMTO_NORMAL, kPatience,
+                      nullptr);
 }
 
 // A click on a button. Posted: the click may open a modal window, and the

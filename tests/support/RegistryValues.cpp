@@ -38,8 +38,7 @@ RegistryValue ReadRegistryValue(const std::string& keyPath, const std::string& n
   value.keyFound = true;
   char data[512];
   DWORD type = 0, size = sizeof data;
-  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
-      ERROR_SUCCESS)
+  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
     return value;
   value.found = true;
   value.type = type;

@@ -54,9 +54,9 @@ struct ProcessResult {
   std::string output, errors;
 };
 struct ProgramOptions {
-  std::string folder;                 // the child's current folder; empty: ours
-  bool outputUnwritable = false;      // standard output is a pipe whose reader has gone
-  unsigned long creationFlags = 0;    // for CreateProcessW
+  std::string folder;               // the child's current folder; empty: ours
+  bool outputUnwritable = false;    // standard output is a pipe whose reader has gone
+  unsigned long creationFlags = 0;  // for CreateProcessW
   // When set, standard input is a pipe that gives these bytes and then ends.
   const std::string* input = nullptr;
   // Called once the child runs, with its process id, before waiting for its end.
