@@ -3,7 +3,7 @@
 # through sudo), and generates the Japanese locale that Wine needs for
 # non-ASCII paths. Quiet when everything is already there.
 set -e
-PACKAGES="cmake make g++-mingw-w64-x86-64 wine wine64 fonts-wine locales googletest clang libfuzzer-14-dev
+PACKAGES="cmake make g++-mingw-w64-x86-64 wine wine64 fonts-wine locales googletest clang clang-format libfuzzer-14-dev
   libclang-rt-14-dev xvfb xdotool x11-apps imagemagick fonts-ipafont-gothic fonts-ipafont-mincho
   perl util-linux python3"
 SUDO=; [ "$(id -u)" = 0 ] || SUDO=sudo
