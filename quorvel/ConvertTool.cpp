@@ -81,6 +81,28 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
   return TRUE;
 }
 
+// Writes a text of the ANSI code page to standard output or standard error.
+// A console gets it in UTF-16, so that it reads right whatever code page the
+// console has been switched to (chcp 65001, say); a file or a pipe gets the
+// ANSI bytes, which is what scripts read. False when it could not be written.
+bool WriteStandard(std::FILE* stream, const std::string& text) {
+  const HANDLE handle = GetStdHandle(stream == stdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  DWORD mode;
+  if (!GetConsoleMode(handle, &mode))
+    return std::fputs(text.c_str(), stream) >= 0 && std::fflush(stream) == 0 && !std::ferror(stream);
+  // Whatever the C library still holds for this stream goes out first.
+  if (std::fflush(stream) != 0) return false;
+  const std::wstring wide = ToWide(text);
+  for (size_t done = 0; done < wide.size();) {
+    // Pieces, as older consoles refuse one write of more than about 64 KiB.
+    const DWORD piece = static_cast<DWORD>(std::min<size_t>(wide.size() - done, 8192));
+    DWORD written = 0;
+    if (!WriteConsoleW(handle, wide.data() + done, piece, &written, nullptr) || written == 0) return false;
+    done += written;
+  }
+  return true;
+}
+
 // The window program asks; this tool never does: --overwrite answers for it.
 class ToolDialogs : public ConversionDialogs {
 public:
@@ -91,7 +113,7 @@ public:
     std::string oneLine = message;
     for (char& c : oneLine)
       if (c == '\n') c = ' ';
-    std::fprintf(stderr, "quorvel-convert: %s\n", oneLine.c_str());
+    WriteStandard(stderr, "quorvel-convert: " + oneLine + "\n");
   }
 
 private:
@@ -124,7 +146,7 @@ std::wstring FullPath(const std::wstring& path) {
 }
 
 int Usage(const std::string& problem) {
-  std::fprintf(stderr, "quorvel-convert: %s\n\n%s", problem.c_str(), kUsage);
+  WriteStandard(stderr, "quorvel-convert: " + problem + "\n\n" + kUsage);
   return 2;
 }
 
@@ -225,7 +247,7 @@ private:
     // A suffix that fits no file name is the conversion's to refuse, never up to date.
     if (options_.update && !destinationIsSource && SuffixFitsAFileName(options_.suffix) &&
         IsUpToDate(path, destination)) {
-      Report(std::printf("%s -> %s (up to date)\n", path.c_str(), destination.c_str()));
+      Report(path + " -> " + destination + " (up to date)\n");
       return Claim(destination, path);
     }
     const ConversionRequest request{path, options_.folder, options_.appendSuffix, options_.suffix};
@@ -237,9 +259,8 @@ private:
   void Count(const std::string& path, const ConversionResult& result) {
     switch (result.outcome) {
       case ConversionOutcome::kConverted:
-        Report(std::printf("%s -> %s (%llu panose group%s removed)\n", path.c_str(), result.destinationPath.c_str(),
-                           static_cast<unsigned long long>(result.groupsRemoved),
-                           result.groupsRemoved == 1 ? "" : "s"));
+        Report(path + " -> " + result.destinationPath + " (" + std::to_string(result.groupsRemoved) + " panose group" +
+               (result.groupsRemoved == 1 ? "" : "s") + " removed)\n");
         break;
       case ConversionOutcome::kDeclined:
         Failed("変換先に同名ファイルが存在します (上書きするには --overwrite): " + result.destinationPath);
@@ -265,8 +286,8 @@ private:
     ++failures_;
   }
 
-  void Report(int printed) {
-    if (printed < 0 || std::fflush(stdout) != 0 || std::ferror(stdout)) reportLost_ = true;
+  void Report(const std::string& line) {
+    if (!WriteStandard(stdout, line)) reportLost_ = true;
   }
 
   const RunOptions& options_;
@@ -283,7 +304,7 @@ private:
 int Interrupted(const std::string& stoppedDestination) {
   std::string message = "quorvel-convert: 中断しました。";
   if (!stoppedDestination.empty()) message += "変換中だった " + stoppedDestination + " は作成も変更もしていません。";
-  std::fprintf(stderr, "%s\n", message.c_str());
+  WriteStandard(stderr, message + "\n");
   SetEvent(gStoppedEvent);
   return kInterruptedStatus;
 }
@@ -305,7 +326,7 @@ std::optional<int> ParseCommandLine(int argc, wchar_t** argv, CommandLine* line)
     if (!optionsEnded && arg == L"--") {
       optionsEnded = true;
     } else if (!optionsEnded && (arg == L"--help" || arg == L"-h" || arg == L"/?")) {
-      std::fputs(kUsage, stdout);
+      WriteStandard(stdout, kUsage);
       return 0;
     } else if (!optionsEnded && arg == L"--overwrite") {
       line->overwrite = anyOption = true;
@@ -377,7 +398,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (gStopRequested) return Interrupted(run.stoppedDestination());
   if (run.reportLost()) {
-    std::fputs("quorvel-convert: 標準出力に書き込めませんでした。\n", stderr);
+    WriteStandard(stderr, "quorvel-convert: 標準出力に書き込めませんでした。\n");
     return 1;
   }
   return run.failures() ? 1 : 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "runtime/AnsiNames.h"
+#include "runtime/UniqueHandle.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -116,14 +117,18 @@ TEST_F(ConvertToolTest, DevicesAreRefusedAtOnce) {
 
 // Gives this process a console of its own that children share, as a command
 // prompt does, so that a Ctrl-C can be sent to them; our standard handles stay.
+// Made once: under Wine, letting go of the console made here ends this process.
 bool OpenSharedConsole() {
-  const HANDLE saved[] = {GetStdHandle(STD_INPUT_HANDLE), GetStdHandle(STD_OUTPUT_HANDLE),
-                          GetStdHandle(STD_ERROR_HANDLE)};
-  FreeConsole();
-  const bool opened = AllocConsole();
-  SetStdHandle(STD_INPUT_HANDLE, saved[0]);
-  SetStdHandle(STD_OUTPUT_HANDLE, saved[1]);
-  SetStdHandle(STD_ERROR_HANDLE, saved[2]);
+  static const bool opened = [] {
+    const HANDLE saved[] = {GetStdHandle(STD_INPUT_HANDLE), GetStdHandle(STD_OUTPUT_HANDLE),
+                            GetStdHandle(STD_ERROR_HANDLE)};
+    FreeConsole();
+    const bool made = AllocConsole();
+    SetStdHandle(STD_INPUT_HANDLE, saved[0]);
+    SetStdHandle(STD_OUTPUT_HANDLE, saved[1]);
+    SetStdHandle(STD_ERROR_HANDLE, saved[2]);
+    return made;
+  }();
   return opened;
 }
 
@@ -160,6 +165,42 @@ TEST_F(ConvertToolTest, CtrlCRemovesThePartialCopyAndKeepsTheOldFile) {
       << result.errors;
   EXPECT_EQ(FolderEntries(destination_.path()), std::vector<std::string>{"big.rtf"});
   EXPECT_TRUE(ReadFileBytes(destination_ / "big.rtf") == "old\r\n");
+}
+
+// What a row of a console screen shows, without the blanks at its end.
+std::wstring ScreenRow(HANDLE screen, short row) {
+  std::wstring shown(500, L' ');
+  DWORD read = 0;
+  ReadConsoleOutputCharacterW(screen, shown.data(), static_cast<DWORD>(shown.size()), {0, row}, &read);
+  shown.resize(std::min<size_t>(read, shown.size()));
+  return shown.substr(0, shown.find_last_not_of(L' ') + 1);
+}
+
+// Every other test reads the texts through pipes, in the ANSI code page. A
+// console gets them as they are, even one switched to UTF-8.
+TEST_F(ConvertToolTest, AConsoleShowsTheTextsWhateverItsCodePage) {
+  if (!OpenSharedConsole()) GTEST_SKIP() << "no console to write to";
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  const UniqueFile screen(CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                    &inheritable, CONSOLE_TEXTMODE_BUFFER, nullptr));
+  ASSERT_TRUE(screen);
+  // Wide enough for each line to stay on its row.
+  ASSERT_TRUE(SetConsoleScreenBufferSize(screen.get(), {500, 50}));
+  const UINT savedCodePage = GetConsoleOutputCP();
+  ASSERT_TRUE(SetConsoleOutputCP(CP_UTF8));
+  WriteFileBytes(source_ / "表示.rtf", "x\r\n");
+  ProgramOptions onConsole;
+  onConsole.sharedOutput = screen.get();
+  const ProcessResult result = Run(
+      Quoted(source_ / "表示.rtf") + " " + Quoted(source_ / "無い.rtf") + " " + Quoted(destination_.path()), onConsole);
+  SetConsoleOutputCP(savedCodePage);
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_EQ(result.output + result.errors, "");
+  // The report line, then the error line, on rows of their own.
+  EXPECT_EQ(ScreenRow(screen.get(), 0),
+            ToWide((source_ / "表示.rtf") + " -> " + (destination_ / "表示.rtf") + " (0 panose groups removed)"));
+  EXPECT_EQ(ScreenRow(screen.get(), 1), ToWide("quorvel-convert: 変換元ファイルを開けませんでした。 " +
+                                               (source_ / "無い.rtf") + " ファイルが見つかりません。"));
 }
 
 TEST_F(ConvertToolTest, ExistingDestinationNeedsOverwrite) {

@@ -210,8 +210,8 @@ ProcessResult RunProgram(const std::wstring& commandLine, const ProgramOptions& 
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = options.input ? inRead : GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = outWrite;
-  startup.hStdError = errWrite;
+  startup.hStdOutput = options.sharedOutput ? options.sharedOutput : outWrite;
+  startup.hStdError = options.sharedOutput ? options.sharedOutput : errWrite;
   PROCESS_INFORMATION process{};
   std::wstring mutableLine = commandLine;
   const std::wstring folder = ToWide(options.folder);

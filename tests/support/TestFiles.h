@@ -57,6 +57,9 @@ struct ProgramOptions {
   std::string folder;               // the child's current folder; empty: ours
   bool outputUnwritable = false;    // standard output is a pipe whose reader has gone
   unsigned long creationFlags = 0;  // for CreateProcessW
+  // When set, the child's standard output and error both go to this handle
+  // (a console screen buffer, say) instead of the pipes.
+  void* sharedOutput = nullptr;
   // When set, standard input is a pipe that gives these bytes and then ends.
   const std::string* input = nullptr;
   // Called once the child runs, with its process id, before waiting for its end.
