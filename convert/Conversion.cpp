@@ -80,9 +80,6 @@ std::string EndOfFileMarkText(const std::string& path, int64_t markOffset) {
   return FailureText(kSourceEndsEarly, path, where);
 }
 
-// The prefix of a path that the system takes as it stands.
-constexpr std::string_view kVerbatimPrefix = "\\\\?\\";
-
 // Why the source could not be opened. A folder is refused by the system as
 // "access denied", which would blame the user's rights.
 std::string CannotOpenSourceMessage(const std::string& source) {

@@ -17,9 +17,6 @@ namespace {
 // The attributes that keep an entry out of the file list.
 constexpr DWORD kLeftOutAttributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-// The prefix of a path that the platform takes without parsing it.
-constexpr std::string_view kVerbatimPrefix = "\\\\?\\";
-
 constexpr std::string_view kUtf16LittleEndianMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";

@@ -14,9 +14,6 @@ constexpr char kUnusableNameReason[] =
     "このコード ページで表せない文字が「?」になっています。"
     "ファイル名を変更してから、もう一度変換してください。";
 
-// The prefix of a path that the platform takes without parsing it.
-constexpr std::string_view kVerbatimPrefix = "\\\\?\\";
-
 // How the lists compare names, in the user's default locale.
 constexpr DWORD kListOrderFlags = NORM_IGNORECASE;
 

@@ -15,6 +15,10 @@ bool ToExactAnsi(std::wstring_view wide, std::string* ansi);
 // The wide form of an ANSI text.
 std::wstring ToWide(std::string_view ansi);
 
+// The prefix of a path ("\\?\C:\...") that the platform takes as it stands,
+// without parsing it.
+constexpr std::string_view kVerbatimPrefix = "\\\\?\\";
+
 // True when a path holds "?" or "*" outside a leading "\\?\" prefix: no file
 // name holds them, so the path is a name the code page could not hold (or a
 // pattern), never a file.
