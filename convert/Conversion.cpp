@@ -65,11 +65,6 @@ constexpr char kDestinationSystem[] = "システム ファイルです。";
 constexpr char kStandardInputName[] = "標準入力";
 constexpr char kStandardOutputName[] = "標準出力";
 
-// A message in the program's style: what went wrong, the file, and why.
-std::string FailureText(const char* what, const std::string& path, const std::string& reason) {
-  return std::string(what) + "\n" + path + "\n" + reason;
-}
-
 std::string SameFileText(const std::string& path) {
   return FailureText(kDestinationIsSource, path, kDestinationIsSourceReason);
 }
@@ -378,6 +373,10 @@ StepEnd PutInPlace(FilteredCopy& copy, const std::string& destination, bool dest
 }
 
 }  // namespace
+
+std::string FailureText(const char* what, const std::string& path, const std::string& reason) {
+  return std::string(what) + "\n" + path + "\n" + reason;
+}
 
 std::string CannotOpenSourceText(const std::string& path, unsigned long error) {
   return FailureText(kCannotOpenSource, path, SystemErrorText(error));

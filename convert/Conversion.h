@@ -76,5 +76,9 @@ ConversionResult ConvertDocument(const ConversionRequest& request, const std::st
 // destination path names the output.
 ConversionResult ConvertStandardStreams(ConversionDialogs& dialogs);
 
+// A failure message in the program's style: what went wrong, the file, and
+// why, on three lines.
+std::string FailureText(const char* what, const std::string& path, const std::string& reason);
+
 // The message of a source that cannot be opened, with the system's reason.
 std::string CannotOpenSourceText(const std::string& path, unsigned long error);

@@ -120,10 +120,6 @@ private:
   bool overwrite_;
 };
 
-std::string FailureText(const char* what, const std::string& path, const std::string& reason) {
-  return std::string(what) + "\n" + path + "\n" + reason;
-}
-
 std::string DestinationTakenText(const std::string& destination, const std::string& earlierSource) {
   return "変換先 " + destination + " は、この実行で先に " + earlierSource + " の変換先になっています。";
 }
