@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "runtime/AnsiNames.h"
 #include "runtime/Exceptions.h"
 #include "runtime/ResourceStrings.h"
 #include "runtime/ScopeExit.h"
@@ -42,9 +43,13 @@ TWinControl* TWinControl::FromHandle(HWND window) {
 
 std::string TWinControl::Text() const {
   if (!handle_) return text_;
-  const int length = GetWindowTextLengthA(handle_);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(handle_, text.data(), length + 1)));
+  // Read wide and turned into ANSI without a best fit: a pasted "é" is "?",
+  // never "e", so a text that becomes part of a file name names no other file.
+  const int length = GetWindowTextLengthW(handle_);
+  std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+  wide.resize(static_cast<size_t>(GetWindowTextW(handle_, wide.data(), length + 1)));
+  std::string text;
+  ToExactAnsi(wide, &text);
   return text;
 }
 

@@ -196,6 +196,17 @@ TEST_F(MainFormTest, ConvertOnANameTheCodePageCannotHoldGivesTheAdvice) {
   EXPECT_EQ(FirstTwoLines(watcher.seen()[0].text),
             "このファイル名はコード ページ 932 では使えません。\n" + (source_ / "?.rtf"));
   EXPECT_TRUE(FolderEntries(destination_.path()).empty());
+
+  // A suffix pasted with é reads "_?", never the best fit "_e", and names no file.
+  Form1->FileListBox1->SelectName("e.rtf");
+  Form1->CheckBox1->SetChecked(true);
+  SetWindowTextW(Form1->Edit1->Handle(), L"_\u00E9");
+  EXPECT_EQ(Form1->Edit1->Text(), "_?");
+  SendMessageA(Form1->BitBtn1->Handle(), BM_CLICK, 0, 0);
+  ASSERT_EQ(watcher.seen().size(), 2u);
+  EXPECT_EQ(FirstTwoLines(watcher.seen()[1].text),
+            "付加文字列はファイル名に使えません。\n" + (destination_ / "e.rtf_?"));
+  EXPECT_TRUE(FolderEntries(destination_.path()).empty());
 }
 
 TEST_F(MainFormTest, ChoosingAnotherDriveMovesTheSourceLists) {
