@@ -37,6 +37,12 @@ int FontTextHeight(TFont& font) {
   return metrics.tmHeight;
 }
 
+std::string LowerExtension(const std::string& name) {
+  const size_t last = LastOf(name, ".\\:");
+  if (last == std::string::npos || name[last] != '.') return {};
+  return LowerAnsi(std::string_view(name).substr(last));
+}
+
 std::string DrivePart(std::string_view path) {
   if (path.size() >= 2 && path[1] == ':') return std::string(path.substr(0, 2));
   if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {

@@ -24,6 +24,10 @@ int FontTextHeight(TFont& font);
 // otherwise empty.
 std::string DrivePart(std::string_view path);
 
+// The lower-cased extension of a name with its dot, or empty when the last of
+// ".", "\" and ":" in it is not a dot.
+std::string LowerExtension(const std::string& name);
+
 // The process's current directory (GetCurrentDirectoryA), however long.
 std::string CurrentDirectory();
 // True for a path that names its place without the current directory: a drive

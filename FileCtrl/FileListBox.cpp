@@ -52,14 +52,6 @@ DWORD AttributeMask(TFileType type) {
   return mask;
 }
 
-// The lower-cased extension with its dot, or empty when the last of ".", "\"
-// and ":" in the name is not a dot.
-std::string LowerExtension(const std::string& name) {
-  const size_t last = LastOf(name, ".\\:");
-  if (last == std::string::npos || name[last] != '.') return {};
-  return LowerAnsi(std::string_view(name).substr(last));
-}
-
 bool IsExecutableExtension(const std::string& extension) {
   return extension == ".exe" || extension == ".com" || extension == ".bat" || extension == ".pif";
 }

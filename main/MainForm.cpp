@@ -13,7 +13,6 @@
 #include "main/SettingsKey.h"
 #include "runtime/AnsiNames.h"
 #include "runtime/Exceptions.h"
-#include "runtime/MbcsText.h"
 #include "runtime/UniqueHandle.h"
 
 TForm1* Form1 = nullptr;
@@ -44,13 +43,6 @@ std::wstring FirstDroppedPath(HDROP drop) {
   std::wstring path(length + 1, L'\0');
   path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
   return path;
-}
-
-// True for a name whose extension is ".rtf" in any letter case, as the source
-// list's mask "*.rtf" takes it.
-bool HasRtfExtension(const std::string& path) {
-  const size_t dot = LastOf(path, ".\\:");
-  return dot != std::string::npos && path[dot] == '.' && LowerAnsi(std::string_view(path).substr(dot)) == ".rtf";
 }
 
 // The message for a path longer than the system's file functions take; the
@@ -206,7 +198,7 @@ void TForm1::FollowUsableDrop(const std::string& path, POINT point) {
   if (point.x < BitBtn1->Left() + BitBtn1->Width() / 2) {
     // Any other file would become the list's mask, and every folder would
     // show only files of its name from then on.
-    if (!folder && !HasRtfExtension(path)) throw EInOutError(kNotADocumentPrefix + path, ERROR_BAD_FORMAT);
+    if (!folder && LowerExtension(path) != ".rtf") throw EInOutError(kNotADocumentPrefix + path, ERROR_BAD_FORMAT);
     // As the user's choice would: the folder list and the drive box follow.
     // A folder opens in the source browser, as the property takes it.
     FileListBox1->SetSelectedFileProperty(path);
